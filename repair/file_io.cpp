@@ -1,0 +1,128 @@
+#include "repair/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+namespace lurendo {
+
+namespace {
+
+class PosixInput final : public InputFile {
+  public:
+    explicit PosixInput(int fd) : fd_(fd) {}
+    ~PosixInput() override { ::close(fd_); }
+    long read(char* buffer, size_t capacity) override {
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, capacity);
+            if (n >= 0)
+                return static_cast<long>(n);
+            if (errno != EINTR)
+                return -1;
+        }
+    }
+
+  private:
+    int fd_;
+};
+
+class PosixOutput final : public OutputFile {
+  public:
+    explicit PosixOutput(int fd) : fd_(fd) {}
+    ~PosixOutput() override {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool write(const char* data, size_t size) override {
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, data, size);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+    bool close() override {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd >= 0 && ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+std::string directory_of(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string file_name_of(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+class PosixFileSystem final : public FileSystem {
+  public:
+    std::unique_ptr<InputFile> open_input(const std::string& path) override {
+        // Non-blocking open so a FIFO without a writer cannot hang the open itself.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return nullptr;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            return nullptr;
+        }
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        return std::make_unique<PosixInput>(fd);
+    }
+
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
+                                                        std::string& temp_path) override {
+        // A name of our own per process and attempt: a file left by a killed run never gets in the way.
+        static std::atomic<unsigned> counter{0};
+        const std::string prefix = directory_of(final_path) + "/." + file_name_of(final_path) + ".";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[48];
+            std::snprintf(suffix, sizeof suffix, "%ld.%u.tmp", static_cast<long>(::getpid()), counter++);
+            temp_path = prefix + suffix;
+            const int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0)
+                return std::make_unique<PosixOutput>(fd);
+            if (errno != EEXIST)
+                break;
+        }
+        temp_path.clear();
+        return nullptr;
+    }
+
+    bool replace(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    void remove(const std::string& path) override { ::unlink(path.c_str()); }
+};
+
+}  // namespace
+
+FileSystem& system_file_system() {
+    static PosixFileSystem instance;
+    return instance;
+}
+
+}  // namespace lurendo

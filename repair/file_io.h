@@ -1,0 +1,42 @@
+// The file operations a repair run needs, behind an interface so tests can make any of them fail.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace lurendo {
+
+class InputFile {
+  public:
+    virtual ~InputFile() = default;
+    // Reads up to `capacity` bytes; returns the count, 0 at the end of the input, -1 on a read error.
+    virtual long read(char* buffer, size_t capacity) = 0;
+};
+
+class OutputFile {
+  public:
+    virtual ~OutputFile() = default;
+    // Writes all `size` bytes or reports failure.
+    virtual bool write(const char* data, size_t size) = 0;
+    // Flushes and closes; false when anything could not be stored.
+    virtual bool close() = 0;
+};
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    // nullptr when the file cannot be opened for reading (missing, a directory, no permission).
+    virtual std::unique_ptr<InputFile> open_input(const std::string& path) = 0;
+    // Creates a new, unique temporary file in the directory of `final_path`; sets `temp_path`.
+    virtual std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
+                                                                std::string& temp_path) = 0;
+    // Atomically puts `from` in the place of `to`.
+    virtual bool replace(const std::string& from, const std::string& to) = 0;
+    virtual void remove(const std::string& path) = 0;
+};
+
+// The real files of the machine.
+FileSystem& system_file_system();
+
+}  // namespace lurendo

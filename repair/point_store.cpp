@@ -1,0 +1,69 @@
+#include "repair/point_store.h"
+
+#include "common/numbers.h"
+#include "repair/coordinates.h"
+
+namespace lurendo {
+
+namespace {
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+std::string_view testo_ora(std::string_view blocco, bool& fraction_follows) {
+    const size_t tag = blocco.find("<time>");
+    const size_t start = tag == std::string_view::npos ? 16 : tag + 17;
+    fraction_follows = false;
+    if (start >= blocco.size())
+        return {};
+    size_t end = start + 8;
+    if (end > blocco.size())
+        return blocco.substr(start);
+    if (end + 1 < blocco.size() && blocco[end] == '.' && is_digit(blocco[end + 1])) {
+        fraction_follows = true;
+        ++end;
+        while (end < blocco.size() && is_digit(blocco[end]))
+            ++end;
+    }
+    return blocco.substr(start, end - start);
+}
+
+OraPunto leggi_ora(std::string_view text, bool fraction_follows) {
+    std::string_view pieces[3];
+    size_t count = 0;
+    size_t from = 0;
+    while (count < 3) {
+        const size_t colon = text.find(':', from);
+        pieces[count++] =
+            text.substr(from, colon == std::string_view::npos ? std::string_view::npos : colon - from);
+        if (colon == std::string_view::npos)
+            break;
+        from = colon + 1;
+    }
+    if (count < 3)
+        return {};
+    const auto h = leggi_numero(pieces[0]);
+    const auto m = leggi_numero(pieces[1]);
+    const auto s = fraction_follows ? read_number(pieces[2], '.', 0) : leggi_numero(pieces[2]);
+    if (!h || !m || !s)
+        return {};
+    return OraPunto{*h, *m, *s};
+}
+
+void PointStore::elaboro_stringa2(std::string_view blocco_trkpt) {
+    Punto p;
+    if (const auto lat = leggi_latitudine(blocco_trkpt)) {
+        p.lat = static_cast<double>(*lat);
+        if (const auto lon = leggi_longitudine(blocco_trkpt)) {
+            p.lon = static_cast<double>(*lon);
+            bool fraction = false;
+            p.ora = leggi_ora(testo_ora(blocco_trkpt, fraction), fraction);
+        }
+    }
+    points_.push_back(p);
+}
+
+}  // namespace lurendo

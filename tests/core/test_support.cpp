@@ -1,0 +1,51 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace lurendo::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lurendo-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string data_file(const std::string& name) {
+    return std::string(LURENDO_TEST_DATA) + "/" + name;
+}
+
+std::string canonical_point(const std::string& lat, const std::string& lon, const std::string& time) {
+    return "      <trkpt lat=\"" + lat + "\" lon=\"" + lon + "\">\r\n        <ele>65.000000</ele>\r\n" +
+           "        <time>2009-07-14T" + time + "Z</time>\r\n      </trkpt>\r\n";
+}
+
+std::string canonical_document(const std::string& points) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<gpx version=\"1.1\" creator=\"test\">\r\n  "
+           "<trk>\r\n"
+           "    <trkseg>\r\n" +
+           points + "    </trkseg>\r\n  </trk>\r\n</gpx>\r\n";
+}
+
+}  // namespace lurendo::test
