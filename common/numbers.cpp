@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace lurendo {
@@ -29,6 +30,15 @@ std::optional<double> read_number(std::string_view text, char decimal_sep, char 
     if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
         negative = text[begin] == '-';
         ++begin;
+    }
+    // Plain digits, the usual case for time pieces: exact without going through text conversion.
+    if (end - begin <= 15) {
+        int64_t whole = 0;
+        size_t i = begin;
+        while (i < end && text[i] >= '0' && text[i] <= '9')
+            whole = whole * 10 + (text[i++] - '0');
+        if (i == end && i > begin)
+            return negative ? -static_cast<double>(whole) : static_cast<double>(whole);
     }
     bool any_digit = false;
     bool in_fraction = false;
@@ -101,7 +111,8 @@ std::string numero_testo(double x) {
 }
 
 double arrotonda(double x, int decimals) {
-    const double scale = std::pow(10.0, decimals);
+    static constexpr double kPowers[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double scale = decimals >= 0 && decimals < 10 ? kPowers[decimals] : std::pow(10.0, decimals);
     return std::nearbyint(x * scale) / scale;
 }
 

@@ -4,35 +4,43 @@ namespace lurendo {
 
 namespace {
 
-bool concerns_a_point(std::string_view piece) {
-    return piece.find("trkpt") != std::string_view::npos || piece.find("ele") != std::string_view::npos ||
-           piece.find("time") != std::string_view::npos;
-}
-
-// True when the "<trkpt" start tag at `start` ends in "/>" within the piece.
-bool self_closing(std::string_view piece, size_t start) {
-    const size_t close = piece.find('>', start);
-    return close != std::string_view::npos && piece[close - 1] == '/';
+// True when the text holds "trkpt", "ele" or "time". One pass over the text: this runs for every piece.
+bool mentions_point(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (; p < end; ++p) {
+        const size_t left = static_cast<size_t>(end - p);
+        if (*p == 't') {
+            if (left >= 5 && p[1] == 'r' && p[2] == 'k' && p[3] == 'p' && p[4] == 't')
+                return true;
+            if (left >= 4 && p[1] == 'i' && p[2] == 'm' && p[3] == 'e')
+                return true;
+        } else if (*p == 'e') {
+            if (left >= 3 && p[1] == 'l' && p[2] == 'e')
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
 
-void BlockAssembler::piece(std::string_view piece) {
-    if (!concerns_a_point(piece))
+void BlockAssembler::piece(const Piece& piece) {
+    const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
+    if (!has_tag && !mentions_point(piece.text))
         return;
     std::string& blocco = state_.blocco_trkpt;
     if (in_trkpt_)
-        blocco.append(piece);
-    const size_t start = piece.find("<trkpt");
-    if (start != std::string_view::npos) {
-        blocco.assign(piece);
+        blocco.append(piece.text);
+    if (piece.start_tag != Piece::npos) {
+        blocco.assign(piece.text);
         in_trkpt_ = true;
-        if (self_closing(piece, start)) {
+        if (piece.self_closing) {
             complete_block();
             return;
         }
     }
-    if (in_trkpt_ && piece.find("</trkpt>") != std::string_view::npos)
+    if (in_trkpt_ && piece.end_tag)
         complete_block();
 }
 
@@ -41,7 +49,9 @@ void BlockAssembler::complete_block() {
     switch (state_.filter.elaboro_stringa(state_.blocco_trkpt)) {
         case FilterVerdict::Passed:
             out_.write_entry(state_.blocco_trkpt);
-            state_.store.elaboro_stringa2(state_.blocco_trkpt);
+            // The re-laid-out text holds the same coordinates the filter just read.
+            state_.store.add_point(state_.filter.last_lat_units(), state_.filter.last_lon_units(),
+                                   state_.blocco_trkpt);
             break;
         case FilterVerdict::Dropped:
             out_.write_entry({});

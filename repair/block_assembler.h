@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "repair/pieces.h"
 #include "repair/track_state.h"
 
 namespace lurendo {
@@ -21,7 +22,9 @@ class BlockAssembler {
     // One piece of an input line. Pieces that hold none of "trkpt", "ele" and "time" are ignored; a
     // "<trkpt" starts a new block (an unterminated earlier one is lost); a "</trkpt>" or a self-closing
     // start tag completes it.
-    void piece(std::string_view piece);
+    void piece(const Piece& piece);
+    // The same for a text taken as one piece.
+    void piece(std::string_view text) { piece(cutter_.whole(text)); }
 
     bool in_trkpt() const { return in_trkpt_; }
 
@@ -31,6 +34,7 @@ class BlockAssembler {
     RepairState& state_;
     EntryWriter& out_;
     bool in_trkpt_ = false;
+    PieceCutter cutter_;
 };
 
 }  // namespace lurendo

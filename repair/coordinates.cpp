@@ -1,5 +1,7 @@
 #include "repair/coordinates.h"
 
+#include "repair/scan.h"
+
 namespace lurendo {
 
 namespace {
@@ -23,7 +25,7 @@ std::optional<int64_t> leggi_coordinata(std::string_view text, std::string_view 
     const char quote = text[quote_pos];
     if (quote != '"' && quote != '\'')
         return std::nullopt;
-    const size_t close_pos = text.find(quote, quote_pos + 1);
+    const size_t close_pos = find_byte(text, quote, quote_pos + 1);
     if (close_pos == std::string_view::npos)
         return std::nullopt;
     const std::string_view value = text.substr(quote_pos + 1, close_pos - quote_pos - 1);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "repair/coordinates.h"
+#include "repair/scan.h"
 
 namespace lurendo {
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr double kJumpThreshold = 0.023;
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kIndentedEle = "        <ele>";
 constexpr std::string_view kEleEnd = "</ele>";
 constexpr std::string_view kTimeEnd = "</time>";
 
@@ -25,34 +25,35 @@ double difference(double value, const std::optional<double>& previous) {
 }  // namespace
 
 void relay_out_point(const std::string& testo, std::string& out) {
-    // The three insertions never overlap or create new matches, so one left-to-right pass gives the same
-    // text as applying them one after the other.
+    // Every insertion sits next to a "<" (eight blanks before "<ele>", or behind "</ele>" and "</time>"),
+    // and none creates or splits another match, so one pass over the "<" gives the same text as the three
+    // replacements applied one after the other.
     const std::string_view text(testo);
     size_t copied = 0;
-    size_t next_ele = text.find(kIndentedEle);
     size_t pos = 0;
-    while ((pos = text.find('<', pos)) != std::string_view::npos) {
-        if (pos >= 8 && next_ele == pos - 8) {
-            out.append(text.substr(copied, next_ele - copied));
-            out.append(kCrLf);
-            copied = next_ele;
-            next_ele = text.find(kIndentedEle, next_ele + kIndentedEle.size());
-        }
+    while ((pos = find_byte(text, '<', pos)) != std::string_view::npos) {
         const std::string_view rest = text.substr(pos);
+        if (rest.starts_with("<ele>") && pos >= 8 && text.substr(pos - 8, 8) == "        ") {
+            out.append(text.substr(copied, pos - 8 - copied));
+            out.append(kCrLf);
+            copied = pos - 8;
+            pos += 5;
+            continue;
+        }
         size_t end = 0;
         if (rest.starts_with(kEleEnd)) {
             end = pos + kEleEnd.size();
         } else if (rest.starts_with(kTimeEnd)) {
             end = pos + kTimeEnd.size();
         }
-        if (end != 0) {
-            out.append(text.substr(copied, end - copied));
-            out.append(kCrLf);
-            copied = end;
-            pos = end;
-        } else {
+        if (end == 0) {
             ++pos;
+            continue;
         }
+        out.append(text.substr(copied, end - copied));
+        out.append(kCrLf);
+        copied = end;
+        pos = end;
     }
     out.append(text.substr(copied));
 }
@@ -71,6 +72,8 @@ FilterVerdict TrackpointFilter::elaboro_stringa(std::string& testo) {
     const double dlon = difference(lon, G_longitudine);
     G_latitudine = lat;
     G_longitudine = lon;
+    last_lat_units_ = static_cast<double>(*lat_units);
+    last_lon_units_ = static_cast<double>(*lon_units);
     if (!(dlat < kJumpThreshold && dlon < kJumpThreshold))
         return FilterVerdict::Dropped;
 

@@ -22,12 +22,18 @@ class TrackpointFilter {
     // elements on lines of their own, written back into `testo`.
     FilterVerdict elaboro_stringa(std::string& testo);
 
+    // The exact coordinates (1e-9 degree) of the last point whose coordinates were read.
+    double last_lat_units() const { return last_lat_units_; }
+    double last_lon_units() const { return last_lon_units_; }
+
     void reset() {
         G_latitudine.reset();
         G_longitudine.reset();
     }
 
   private:
+    double last_lat_units_ = 0;
+    double last_lon_units_ = 0;
     std::string relaid_;  // scratch for the re-laid-out text, kept to avoid an allocation per point
 };
 

@@ -1,6 +1,8 @@
 #include "repair/pieces.h"
+#include "repair/scan.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lurendo {
 
@@ -10,33 +12,50 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
 
+bool starts_with(std::string_view text, size_t pos, std::string_view prefix) {
+    return text.size() - pos >= prefix.size() &&
+           std::memcmp(text.data() + pos, prefix.data(), prefix.size()) == 0;
+}
+
 }  // namespace
 
-void PieceCutter::find_cuts(std::string_view line) {
+void PieceCutter::scan(std::string_view line) {
     cuts_.clear();
     candidates_.clear();
-    size_t pos = 0;
+    tags_.clear();
     bool sorted = true;
-    while ((pos = line.find('<', pos)) != std::string_view::npos) {
-        const std::string_view rest = line.substr(pos);
-        if (rest.starts_with("<trkpt")) {
+    const char* const data = line.data();
+    const char* const end_of_line = data + line.size();
+    const char* hit = data;
+    while ((hit = find_byte(hit, end_of_line, '<')) != end_of_line) {
+        const size_t pos = static_cast<size_t>(hit - data);
+        ++hit;
+        if (pos + 1 >= line.size())
+            break;
+        if (data[pos + 1] == 't') {
+            if (!starts_with(line, pos, "<trkpt"))
+                continue;
+            const char* gt = find_byte(data + pos + 6, end_of_line, '>');
+            const size_t close = gt != end_of_line ? static_cast<size_t>(gt - data) : Piece::npos;
+            tags_.push_back({pos, close, true});
             candidates_.push_back(pos);
-            const size_t close = line.find('>', pos + 6);
-            if (close != std::string_view::npos) {
+            if (gt != end_of_line) {
                 candidates_.push_back(close + 1);
                 // A stray "<" inside the start tag would put later candidates before this one.
-                if (line.find('<', pos + 1) < close)
+                if (find_byte(data + pos + 1, gt, '<') != gt)
                     sorted = false;
             }
-        } else if (rest.starts_with("</trkpt>")) {
-            candidates_.push_back(pos);
-            candidates_.push_back(pos + 8);
-        } else if (rest.starts_with("</ele>")) {
-            candidates_.push_back(pos + 6);
-        } else if (rest.starts_with("</time>")) {
-            candidates_.push_back(pos + 7);
+        } else if (data[pos + 1] == '/') {
+            if (starts_with(line, pos, "</trkpt>")) {
+                tags_.push_back({pos, Piece::npos, false});
+                candidates_.push_back(pos);
+                candidates_.push_back(pos + 8);
+            } else if (starts_with(line, pos, "</ele>")) {
+                candidates_.push_back(pos + 6);
+            } else if (starts_with(line, pos, "</time>")) {
+                candidates_.push_back(pos + 7);
+            }
         }
-        ++pos;
     }
     if (candidates_.empty())
         return;
@@ -58,6 +77,31 @@ void PieceCutter::find_cuts(std::string_view line) {
         cuts_.push_back(candidate);
         previous = candidate;
     }
+}
+
+Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const {
+    Piece piece;
+    piece.text = line.substr(from, to - from);
+    for (const Tag& tag : tags_) {
+        if (tag.pos < from)
+            continue;
+        if (tag.pos >= to)
+            break;
+        if (tag.start) {
+            if (piece.start_tag == Piece::npos) {
+                piece.start_tag = tag.pos - from;
+                piece.self_closing = tag.close != Piece::npos && tag.close < to && line[tag.close - 1] == '/';
+            }
+        } else if (tag.pos + 8 <= to) {
+            piece.end_tag = true;
+        }
+    }
+    return piece;
+}
+
+Piece PieceCutter::whole(std::string_view text) {
+    scan(text);
+    return describe(text, 0, text.size());
 }
 
 }  // namespace lurendo

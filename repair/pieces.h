@@ -7,26 +7,46 @@
 
 namespace lurendo {
 
+// One piece with what the block grammar needs to know about its track point tags.
+struct Piece {
+    static constexpr size_t npos = std::string_view::npos;
+    std::string_view text;
+    size_t start_tag = npos;    // offset of the first "<trkpt", or npos
+    bool self_closing = false;  // that start tag ends in "/>" within the piece
+    bool end_tag = false;       // the piece holds a "</trkpt>"
+};
+
 // Candidate cuts lie at the start of every "<trkpt" and "</trkpt>", behind the ">" that closes a "<trkpt"
 // start tag, and behind every "</ele>", "</time>" and "</trkpt>". A candidate becomes a cut only when the
 // text since the previous cut and the rest of the line both hold more than blanks and tabs, so a line laid
 // out one element per line stays whole. The pieces joined give the line back.
 class PieceCutter {
   public:
-    // Calls `emit(std::string_view piece)` for every piece of `line`, left to right.
+    // Calls `emit(const Piece&)` for every piece of `line`, left to right.
     template <typename Emit>
     void cut(std::string_view line, Emit&& emit) {
-        find_cuts(line);
+        scan(line);
         size_t from = 0;
         for (const size_t cut : cuts_) {
-            emit(line.substr(from, cut - from));
+            emit(describe(line, from, cut));
             from = cut;
         }
-        emit(line.substr(from));
+        emit(describe(line, from, line.size()));
     }
 
+    // The same facts for a text taken as one piece on its own.
+    Piece whole(std::string_view text);
+
   private:
-    void find_cuts(std::string_view line);
+    struct Tag {
+        size_t pos;
+        size_t close;  // for a start tag: position of its ">", or npos
+        bool start;    // "<trkpt" (else "</trkpt>")
+    };
+    void scan(std::string_view line);
+    Piece describe(std::string_view line, size_t from, size_t to) const;
+
+    std::vector<Tag> tags_;
     std::vector<size_t> candidates_;
     std::vector<size_t> cuts_;
 };

@@ -2,6 +2,7 @@
 
 #include "common/numbers.h"
 #include "repair/coordinates.h"
+#include "repair/scan.h"
 
 namespace lurendo {
 
@@ -36,7 +37,7 @@ OraPunto leggi_ora(std::string_view text, bool fraction_follows) {
     size_t count = 0;
     size_t from = 0;
     while (count < 3) {
-        const size_t colon = text.find(':', from);
+        const size_t colon = find_byte(text, ':', from);
         pieces[count++] =
             text.substr(from, colon == std::string_view::npos ? std::string_view::npos : colon - from);
         if (colon == std::string_view::npos)
@@ -54,16 +55,22 @@ OraPunto leggi_ora(std::string_view text, bool fraction_follows) {
 }
 
 void PointStore::elaboro_stringa2(std::string_view blocco_trkpt) {
-    Punto p;
-    if (const auto lat = leggi_latitudine(blocco_trkpt)) {
-        p.lat = static_cast<double>(*lat);
-        if (const auto lon = leggi_longitudine(blocco_trkpt)) {
-            p.lon = static_cast<double>(*lon);
-            bool fraction = false;
-            p.ora = leggi_ora(testo_ora(blocco_trkpt, fraction), fraction);
-        }
+    const auto lat = leggi_latitudine(blocco_trkpt);
+    const auto lon = lat ? leggi_longitudine(blocco_trkpt) : std::nullopt;
+    if (!lon) {  // what could be read stays; the rest keeps its empty value
+        Punto p;
+        if (lat)
+            p.lat = static_cast<double>(*lat);
+        points_.push_back(p);
+        return;
     }
-    points_.push_back(p);
+    add_point(static_cast<double>(*lat), static_cast<double>(*lon), blocco_trkpt);
+}
+
+void PointStore::add_point(double lat_units, double lon_units, std::string_view blocco_trkpt) {
+    bool fraction = false;
+    const std::string_view ora = testo_ora(blocco_trkpt, fraction);
+    points_.push_back(Punto{lat_units, lon_units, leggi_ora(ora, fraction)});
 }
 
 }  // namespace lurendo

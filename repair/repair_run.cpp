@@ -1,12 +1,12 @@
 #include "repair/repair_run.h"
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "repair/block_assembler.h"
 #include "repair/output_document.h"
 #include "repair/pieces.h"
+#include "repair/scan.h"
 
 namespace lurendo {
 
@@ -62,7 +62,6 @@ class LineReader {
 
     // Feeds one block of input; `data` stays valid only during the call.
     void feed(const char* data, size_t size) {
-        next_cr_ = next_lf_ = nullptr;  // the buffer is reused: earlier positions say nothing about it
         size_t pos = 0;
         if (skip_lf_ && size > 0) {
             skip_lf_ = false;
@@ -106,22 +105,8 @@ class LineReader {
     int64_t lines() const { return lines_; }
 
   private:
-    // First CR or LF in [from, to), or `to`. Keeps the next position of each so both memchr scans stay
-    // linear.
-    const char* find_line_end(const char* from, const char* to) {
-        if (next_cr_ < from || next_cr_ > to)
-            next_cr_ = find_or_end(from, to, '\r');
-        if (next_lf_ < from || next_lf_ > to)
-            next_lf_ = find_or_end(from, to, '\n');
-        return next_cr_ < next_lf_ ? next_cr_ : next_lf_;
-    }
-    static const char* find_or_end(const char* from, const char* to, char c) {
-        const void* hit = std::memchr(from, c, static_cast<size_t>(to - from));
-        return hit ? static_cast<const char*>(hit) : to;
-    }
-
     void line(std::string_view text) {
-        cutter_.cut(text, [this](std::string_view piece) { assembler_.piece(piece); });
+        cutter_.cut(text, [this](const Piece& piece) { assembler_.piece(piece); });
         ++lines_;
     }
 
@@ -130,8 +115,6 @@ class LineReader {
     std::string carry_;
     bool skip_lf_ = false;
     int64_t lines_ = 0;
-    const char* next_cr_ = nullptr;
-    const char* next_lf_ = nullptr;
 };
 
 void report(const RunCallbacks& callbacks, const std::string& text) {
