@@ -1,0 +1,212 @@
+// lurendo-cli as a user runs it: a child process with its own working folder, its standard output and
+// error captured in files and its exit status checked.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace lurendo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kCli = std::string(LURENDO_BIN_DIR) + "/lurendo-cli";
+
+struct CliResult {
+    int exit_code = -1;  // -1 when the tool did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs lurendo-cli with `args` in the folder `cwd`; stdout and stderr go to files in `capture_dir`.
+CliResult run_cli(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& capture_dir) {
+    const std::string out_path = (capture_dir / "stdout.txt").string();
+    const std::string err_path = (capture_dir / "stderr.txt").string();
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(kCli.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out_fd = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err_fd = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null_fd = ::open("/dev/null", O_RDONLY);
+        if (out_fd < 0 || err_fd < 0 || null_fd < 0 || ::chdir(cwd.c_str()) != 0)
+            ::_exit(127);
+        ::dup2(null_fd, STDIN_FILENO);
+        ::dup2(out_fd, STDOUT_FILENO);
+        ::dup2(err_fd, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    CliResult result;
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return result;
+    if (WIFEXITED(status))
+        result.exit_code = WEXITSTATUS(status);
+    result.out = test::read_file(out_path);
+    result.err = test::read_file(err_path);
+    return result;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+// True when `parts` occur in `line` in this order.
+bool in_order(const std::string& line, const std::vector<std::string>& parts) {
+    size_t pos = 0;
+    for (const std::string& part : parts) {
+        pos = line.find(part, pos);
+        if (pos == std::string::npos)
+            return false;
+        pos += part.size();
+    }
+    return true;
+}
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kCli)) << kCli;
+        fs::create_directory(work_dir());
+        fs::create_directory(capture_dir());
+    }
+    CliResult run(const std::vector<std::string>& args) { return run_cli(args, work_dir(), capture_dir()); }
+    // The folder the tool runs in, kept apart from the captured output.
+    fs::path work_dir() const { return dir_.path() / "work"; }
+    fs::path capture_dir() const { return dir_.path() / "capture"; }
+    std::string work_file(const std::string& name) const { return (work_dir() / name).string(); }
+
+    const std::string worked_ = test::data_file("worked.gpx");
+    test::TempDir dir_;
+};
+
+TEST_F(Cli, HelpNamesEveryOption) {
+    const CliResult r = run({"--help"});
+    EXPECT_EQ(r.exit_code, 0);
+    for (const char* option : {"-o", "--output", "--json", "--help", "--version", "INPUT.gpx"})
+        EXPECT_TRUE(contains(r.out, option)) << option << " missing from:\n" << r.out;
+}
+
+TEST_F(Cli, VersionIsPrintedExactly) {
+    const CliResult r = run({"--version"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "lurendo-cli 1.00\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwoAndTouchNothing) {
+    const std::vector<std::vector<std::string>> usages = {
+        {},                    // no input
+        {worked_, worked_},    // two inputs
+        {"--bogus", worked_},  // unknown option
+        {worked_, "-o"},       // option without its value
+    };
+    for (const auto& args : usages) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const CliResult r = run(args);
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_NE(r.err, "");
+        EXPECT_FALSE(contains(r.out, "Procedura eseguita"));
+    }
+    EXPECT_FALSE(fs::exists(work_file("out.gpx")));
+}
+
+TEST_F(Cli, MissingInputExitsWithOneAndLeavesTheOldOutput) {
+    const std::string out = work_file("out.gpx");
+    test::write_file(out, "old document\n");
+    const std::string missing = (dir_.path() / "no-such-track.gpx").string();
+
+    const CliResult r = run({"-o", out, missing});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(contains(r.err, "Errore: impossibile aprire il file " + missing)) << r.err;
+    EXPECT_FALSE(contains(r.out, "Procedura eseguita"));
+    EXPECT_FALSE(contains(r.out, "Totale"));  // no figures without an input
+    EXPECT_EQ(test::read_file(out), "old document\n");
+}
+
+TEST_F(Cli, RunPrintsTheStatusAndTheFigureTable) {
+    const std::string out = work_file("repaired.gpx");
+    const CliResult r = run({"-o", out, worked_});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.err, "");  // no progress line when stderr is not a terminal
+    EXPECT_EQ(test::read_file(out), test::read_file(test::data_file("worked~out.gpx")));
+
+    const std::vector<std::string> lines = lines_of(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[0], "Procedura eseguita. File: " + out);
+    EXPECT_TRUE(in_order(lines[1], {"Tempo", "Distanza"})) << lines[1];
+    EXPECT_TRUE(in_order(lines[2], {"Totale", "0:0:8", "0,03 km"})) << lines[2];
+    EXPECT_TRUE(in_order(lines[3], {"In Planata", "0:0:4", "0,03 km"})) << lines[3];
+}
+
+TEST_F(Cli, JsonHoldsEveryKeyAndTheWorkedFigures) {
+    const std::string out = work_file("repaired.gpx");
+    const CliResult r = run({"--json", "-o", out, worked_});
+    EXPECT_EQ(r.exit_code, 0);
+    for (const char* key :
+         {"righe", "n_punti", "tempo_tot", "dist_tot", "tempo_parz", "dist_parz", "lbl_dist_tot",
+          "lbl_tempo_tot", "lbl_dist_parz", "lbl_tempo_parz", "lbl_risultato", "file_out"})
+        EXPECT_TRUE(contains(r.out, std::string(1, '"').append(key).append("\":")))
+            << key << " missing from:\n"
+            << r.out;
+    EXPECT_TRUE(contains(r.out, "\"righe\": 19"));
+    EXPECT_TRUE(contains(r.out, "\"n_punti\": 3"));
+    EXPECT_TRUE(contains(r.out, "\"tempo_tot\": 8"));
+    EXPECT_TRUE(contains(r.out, "\"tempo_parz\": 4"));
+    EXPECT_TRUE(contains(r.out, "\"lbl_tempo_tot\": \"0:0:8\""));
+    EXPECT_TRUE(contains(r.out, "\"lbl_dist_tot\": \"0,03 km\""));
+    EXPECT_TRUE(contains(r.out, "\"lbl_tempo_parz\": \"0:0:4\""));
+    EXPECT_TRUE(contains(r.out, "\"lbl_risultato\": \"Procedura eseguita. File: " + out + "\""));
+    EXPECT_TRUE(contains(r.out, "\"file_out\": \"" + out + "\""));
+    const size_t open = r.out.find_first_not_of(" \n");
+    const size_t close = r.out.find_last_not_of(" \n");
+    ASSERT_NE(open, std::string::npos);
+    EXPECT_EQ(r.out[open], '{');
+    EXPECT_EQ(r.out[close], '}');
+}
+
+TEST_F(Cli, WithoutOutputOptionWritesOutGpxInTheCurrentFolder) {
+    const CliResult r = run({"--json", worked_});
+    EXPECT_EQ(r.exit_code, 0);
+    const fs::path expected = fs::canonical(work_dir()) / "out.gpx";
+    ASSERT_TRUE(fs::exists(expected));
+    EXPECT_EQ(test::read_file(expected.string()), test::read_file(test::data_file("worked~out.gpx")));
+    EXPECT_TRUE(contains(r.out, "\"file_out\": \"" + expected.string() + "\"")) << r.out;
+}
+
+TEST_F(Cli, UnwritableOutputExitsWithOneAndStillPrintsTheFigures) {
+    const std::string out = work_file("missing-folder/out.gpx");
+    const CliResult r = run({"-o", out, worked_});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(contains(r.err, "Errore: impossibile scrivere il file " + out)) << r.err;
+    EXPECT_FALSE(contains(r.out, "Procedura eseguita"));
+    EXPECT_TRUE(in_order(r.out, {"Totale", "0:0:8", "0,03 km"})) << r.out;
+    EXPECT_TRUE(in_order(r.out, {"In Planata", "0:0:4", "0,03 km"})) << r.out;
+    EXPECT_FALSE(fs::exists(work_dir() / "missing-folder"));
+}
+
+}  // namespace
+}  // namespace lurendo

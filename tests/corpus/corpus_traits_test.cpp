@@ -1,0 +1,153 @@
+// Corpus files with a known trait and a clear expected figure: line ends of every kind, several points on
+// one line, self-closing points, fractional seconds and tracks that run across midnight. The expected
+// figures are facts of the files themselves (line ends, point count, first and last time).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "stats/leg.h"
+#include "stats/session.h"
+#include "test_support.h"
+
+namespace lurendo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCorpusDir = fs::path(LURENDO_SHARED_DIR) / "gpx-corpus";
+
+// Index of the first stored point whose time of day is unreadable or has 60 or more seconds; 0 when none.
+int64_t first_unreadable_time(const PointStore& store) {
+    for (int64_t i = 1; i <= store.n_punti(); ++i) {
+        const OraPunto ora = store.ora_punto(i);
+        if (!ora.valida() || ora.secondi >= 60)
+            return i;
+    }
+    return 0;
+}
+
+double longest_leg(const PointStore& store) {
+    double longest = 0;
+    for (int64_t i = 1; i < store.n_punti(); ++i)
+        longest = std::max(longest, secondi_tratto(store, i, i + 1));
+    return longest;
+}
+
+class CorpusTrait : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::is_directory(kCorpusDir))
+            GTEST_SKIP() << "no GPX corpus at " << kCorpusDir;
+    }
+
+    // Repairs one corpus file into the temporary folder; the figures land in `sessione_`.
+    RunReport repair(const std::string& name) {
+        const fs::path input = kCorpusDir / name;
+        if (!fs::exists(input))
+            ADD_FAILURE() << "corpus file missing: " << input;
+        return esegui_run(sessione_, input.string(), dir_.file("out.gpx"), {});
+    }
+
+    test::TempDir dir_;
+    Sessione sessione_;
+};
+
+TEST_F(CorpusTrait, EveryKindOfLineEndCountsItsLines) {
+    const struct {
+        const char* file;
+        int64_t lines;
+    } cases[] = {
+        {"osmand4-large.gpx", 45879},          // LF only
+        {"link2gps-cr-big.gpx", 47890},        // CR only
+        {"mapsource-mixed-crlf-cr.gpx", 910},  // 884 CR LF, 26 extra CR before them
+        {"mixed-lf-cr-linestyles.gpx", 1198},  // 1082 LF, 116 CR
+        {"etrex20x-oneline.gpx", 1},           // no line end at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const RunReport report = repair(c.file);
+        EXPECT_TRUE(report.run.input_read);
+        EXPECT_EQ(report.run.righe, c.lines);
+    }
+}
+
+// Files without any jump between consecutive points: every point is kept, however it is laid out.
+TEST_F(CorpusTrait, UnusualLayoutsKeepEveryPoint) {
+    const struct {
+        const char* file;
+        int64_t points;
+    } cases[] = {
+        {"etrex20x-oneline.gpx", 104},           // the whole document on one line
+        {"mapmyfitness-selfclosing.gpx", 9722},  // self-closing points on one 512 kB line
+        {"urbanbiker-ptperline.gpx", 2870},      // a whole point, extensions included, per line
+        {"mapsource-mixed-crlf-cr.gpx", 588},    // mostly self-closing points
+        {"runbikehike-singlequote.gpx", 1027},   // lat='..' lon='..'
+        {"garminconnect-29dec-usa.gpx", 68},     // up to 29 decimals
+        {"lezyne-neglat-3digit.gpx", 804},       // negative latitudes, three-digit longitudes
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        repair(c.file);
+        EXPECT_EQ(sessione_.repair.store.n_punti(), c.points);
+    }
+}
+
+// Sub-second times keep their fraction: seconds stay below 60, the total time is the span of the track (its
+// times only go forward) and the mean speed is that of the activity.
+TEST_F(CorpusTrait, FractionalSecondsGiveTheTrackSpanAndADistance) {
+    const struct {
+        const char* file;
+        double span_seconds;  // last time minus first time
+        const char* span_text;
+        double min_kmh;
+        double max_kmh;
+    } cases[] = {
+        {"gpsbabel-subsecond.gpx", 0.8, "0:0:0,8", 40, 70},          // 5 Hz at about 14 m/s
+        {"gpsbabel-split-crlf.gpx", 4.2, "0:0:4,2", 0, 5},           // whole and fractional times mixed
+        {"urbanbiker-ptperline.gpx", 3850.928, "1:4:10,9", 10, 40},  // a bike ride
+        {"sail-garminconnect-20250621.gpx", 1980, "0:33:0", 2, 30},  // a sailing race, ".000" times
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const RunReport report = repair(c.file);
+        if (!report.figure) {
+            ADD_FAILURE() << "no figures";
+            continue;
+        }
+        EXPECT_EQ(first_unreadable_time(sessione_.repair.store), 0) << "time of day not read as h:m:s";
+        const Totali& t = sessione_.totali;
+        EXPECT_NEAR(t.tempo_tot, c.span_seconds, 1e-6);
+        EXPECT_EQ(report.figure->lbl_tempo_tot, c.span_text);
+        EXPECT_GT(t.dist_tot, 0);
+        EXPECT_GE(t.dist_tot / t.tempo_tot * 3.6, c.min_kmh);
+        EXPECT_LE(t.dist_tot / t.tempo_tot * 3.6, c.max_kmh);
+    }
+}
+
+// Sailing races that go on past 00:00 UTC: the step across midnight is a short leg, not most of a day.
+TEST_F(CorpusTrait, TracksAcrossMidnightKeepTheirSpan) {
+    const struct {
+        const char* file;
+        double span_seconds;
+        const char* span_text;
+    } cases[] = {
+        {"sail-gpsbabel-midnight-160525.gpx", 8816, "2:26:56"},  // 21:56:07 to 00:23:03
+        {"sail-gpxpy-midnight-160622.gpx", 8984, "2:29:44"},     // 21:51:25 to 00:21:09
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const RunReport report = repair(c.file);
+        if (!report.figure) {
+            ADD_FAILURE() << "no figures";
+            continue;
+        }
+        EXPECT_LT(longest_leg(sessione_.repair.store), 3600);
+        EXPECT_DOUBLE_EQ(sessione_.totali.tempo_tot, c.span_seconds);
+        EXPECT_EQ(report.figure->lbl_tempo_tot, c.span_text);
+    }
+}
+
+}  // namespace
+}  // namespace lurendo
