@@ -1,0 +1,175 @@
+#include "app/form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+#include "app/file_chooser.h"
+
+namespace lurendo {
+
+namespace {
+
+// The one local .gpx file of a drag, or empty text.
+QString dragged_track(const QMimeData* mime) {
+    if (!mime || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return {};
+    const QString path = mime->urls().front().toLocalFile();
+    return QFileInfo(path).suffix().compare("gpx", Qt::CaseInsensitive) == 0 ? path : QString();
+}
+
+std::string file_name_bytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent),
+      scegli_file(scegli_tracciato),
+      apri_indirizzo([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      cartella_uscita(QCoreApplication::applicationDirPath()) {
+    setWindowTitle("Lurendo");
+    setWindowIcon(QIcon(":/lurendo/lurendo.png"));
+    resize(591, 435);
+    setAcceptDrops(true);
+    crea_controlli();
+
+    // The count is shown at screen rate, however often the worker reports it.
+    avanzamento_ = new QTimer(this);
+    avanzamento_->setInterval(16);
+    connect(avanzamento_, &QTimer::timeout, this, &Form1::mostra_avanzamento);
+}
+
+Form1::~Form1() {
+    run_.stop();
+}
+
+// No error leaves a handler: it is shown in the status line and the tool keeps running.
+template <typename Handler>
+void Form1::protetto(Handler handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        mostra_stato("Errore: " + QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        mostra_stato("Errore: errore imprevisto");
+    }
+}
+
+void Form1::cmd_ripara_Click() {
+    protetto([this] {
+        if (run_in_corso())
+            return;
+        const QString input = scegli_file ? scegli_file(this) : QString();
+        if (!input.isEmpty())
+            ripara(input);
+    });
+}
+
+void Form1::ripara(const QString& input) {
+    if (run_in_corso())
+        return;
+    const QString output = QDir::toNativeSeparators(QDir(cartella_uscita).filePath("out.gpx"));
+    const bool started = run_.start(file_name_bytes(input), file_name_bytes(output),
+                                    [this](const RunReport& report) { concludi_run(report); });
+    if (!started)
+        return;
+    // No second run may start inside this one; focus comes back to the button afterwards.
+    cmd_ripara->setEnabled(false);
+    avanzamento_->start();
+}
+
+void Form1::mostra_avanzamento() {
+    if (const auto text = run_.take_progress())
+        mostra_stato(QString::fromStdString(*text));
+}
+
+void Form1::concludi_run(const RunReport& report) {
+    avanzamento_->stop();
+    mostra_avanzamento();  // the final count always shows before the final message
+    mostra_stato(QString::fromStdString(report.run.status));
+    if (report.figure) {
+        lbl_dist_tot->setText(QString::fromStdString(report.figure->lbl_dist_tot));
+        lbl_tempo_tot->setText(QString::fromStdString(report.figure->lbl_tempo_tot));
+        lbl_dist_parz->setText(QString::fromStdString(report.figure->lbl_dist_parz));
+        lbl_tempo_parz->setText(QString::fromStdString(report.figure->lbl_tempo_parz));
+    } else if (!report.run.input_read) {
+        // No old figures beside an error about this input.
+        for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
+            value->clear();
+    }
+    cmd_ripara->setEnabled(true);
+    cmd_ripara->setFocus();
+    emit run_concluso();
+}
+
+void Form1::mostra_stato(const QString& text) {
+    lbl_risultato->setText(text);
+    emit testo_stato(text);
+}
+
+void Form1::lbl_link_Click() {
+    protetto([this] {
+        if (apri_indirizzo && apri_indirizzo(QUrl(QString::fromLatin1(kIndirizzoSito))))
+            return;
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), kAvvisoSito, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();  // not modal to the application: a run in progress goes on
+    });
+}
+
+void Form1::Pause(double NbSec) {
+    QElapsedTimer clock;  // monotonic: a wait across midnight or a clock change ends on time
+    clock.start();
+    const double seconds = NbSec > 0 ? std::min(NbSec, 1e9) : 0;  // NaN and negatives wait not at all
+    const auto end = static_cast<qint64>(seconds * 1e9);
+    QCoreApplication::processEvents();
+    for (;;) {
+        const qint64 left = end - clock.nsecsElapsed();
+        if (left <= 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<qint64>(left, 2'000'000)));
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // The run stops at its next check and leaves the old out.gpx as it was.
+    run_.stop();
+    avanzamento_->stop();
+    cmd_ripara->setEnabled(true);
+    event->accept();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!run_in_corso() && !dragged_track(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    protetto([this, event] {
+        const QString path = dragged_track(event->mimeData());
+        if (run_in_corso() || path.isEmpty())
+            return;
+        event->acceptProposedAction();
+        ripara(path);
+    });
+}
+
+}  // namespace lurendo

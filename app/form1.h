@@ -1,0 +1,71 @@
+// Form1, the tool's only window: the "Ripara" button, the status line, the results grid, the picture and
+// the link to the map site.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+
+#include "app/background_run.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace lurendo {
+
+inline constexpr char kIndirizzoSito[] = "https://www.gpsvisualizer.com/";
+inline constexpr char kAvvisoSito[] = "Impossibile aprire il sito GPS Visualizer.";
+
+class Form1 : public QWidget {
+    Q_OBJECT
+  public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Asks for the track to repair; empty text when nothing was chosen. Default: the file-open dialog.
+    std::function<QString(QWidget* parent)> scegli_file;
+    // Hands a web address to the desktop; false when it could not. Default: the user's browser.
+    std::function<bool(const QUrl&)> apri_indirizzo;
+    // Where out.gpx is written. Default: the folder of the executable.
+    QString cartella_uscita;
+
+    void cmd_ripara_Click();
+    void lbl_link_Click();
+    // Lets pending events run once, then waits NbSec seconds without handling events.
+    void Pause(double NbSec);
+
+    // Starts a run on `input`, as a choice in the dialog does; ignored while a run is in progress.
+    void ripara(const QString& input);
+    bool run_in_corso() const { return run_.running(); }
+
+  signals:
+    void testo_stato(const QString& text);  // every text the status line shows, in order
+    void run_concluso();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void crea_controlli();
+    void mostra_stato(const QString& text);
+    void mostra_avanzamento();
+    void concludi_run(const RunReport& report);
+    template <typename Handler>
+    void protetto(Handler handler);
+
+    BackgroundRun run_;
+    QTimer* avanzamento_ = nullptr;
+
+    QPushButton* cmd_ripara = nullptr;
+    QLabel* lbl_risultato = nullptr;
+    QLabel* lbl_dist_tot = nullptr;
+    QLabel* lbl_tempo_tot = nullptr;
+    QLabel* lbl_dist_parz = nullptr;
+    QLabel* lbl_tempo_parz = nullptr;
+};
+
+}  // namespace lurendo

@@ -1,0 +1,98 @@
+// The controls of Form1 at their design places. Positions are given in twips, as the window was drawn;
+// 15 twips make one pixel at 96 dots per inch.
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "app/control_widgets.h"
+#include "app/form1.h"
+#include "app/window_fonts.h"
+
+namespace lurendo {
+
+namespace {
+
+QRect twips(int left, int top, int width, int height) {
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const char* name, const QRect& geometry) {
+    widget->setObjectName(name);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Labels paint the window's colour behind their text unless they are transparent; all wrap at blanks.
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+              bool transparent = false) {
+    auto* l = place(new QLabel(text, parent), name, geometry);
+    l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setWordWrap(true);
+    l->setAutoFillBackground(!transparent);
+    return l;
+}
+
+}  // namespace
+
+void Form1::crea_controlli() {
+    const QPalette system = QGuiApplication::palette();
+    const QColor window_text = system.color(QPalette::WindowText);
+
+    // The dialog colours: button face behind everything, button text for every caption.
+    QPalette own = system;
+    own.setColor(QPalette::Window, system.color(QPalette::Button));
+    own.setColor(QPalette::WindowText, system.color(QPalette::ButtonText));
+    setPalette(own);
+    setAutoFillBackground(true);
+    setFont(carattere_finestra(kPuntiNormali));
+
+    // Created back to front: a later sibling is drawn over an earlier one.
+    place(new FilledBox(QColor(255, 255, 192), window_text, this), "Shape2", twips(120, 2400, 2175, 375));
+    place(new FilledBox(system.color(QPalette::Base), window_text, this), "Shape1",
+          twips(120, 2040, 2175, 375));
+    lbl_risultato = label(this, "lbl_risultato", {}, twips(240, 840, 8295, 615));
+    lbl_risultato->setFont(carattere_finestra(kPuntiStato));
+    // A line from (1200, 1560) to (1200, 2760): the end point itself is not drawn.
+    place(new RuleLine(window_text, this), "Line3", QRect(1200 / 15, 1560 / 15, 1, (2760 - 1560) / 15));
+    label(this, "Label1", "Tempo", twips(360, 1680, 615, 255));
+    label(this, "Label2", "Distanza", twips(1440, 1680, 615, 255));
+    label(this, "Label3", "Totale", twips(2400, 2160, 615, 255));
+    label(this, "Label4", "In Planata", twips(2400, 2520, 855, 255));
+    lbl_tempo_tot = label(this, "lbl_tempo_tot", {}, twips(240, 2160, 975, 255), true);
+    lbl_dist_tot = label(this, "lbl_dist_tot", {}, twips(1320, 2160, 855, 255), true);
+    lbl_dist_parz = label(this, "lbl_dist_parz", {}, twips(1320, 2520, 855, 255), true);
+    lbl_tempo_parz = label(this, "lbl_tempo_parz", {}, twips(240, 2520, 975, 255), true);
+
+    auto* link = place(new ClickableLabel("Clicca qui per visualizzare la traccia su GPS visualizer", this),
+                       "lbl_link", twips(120, 3360, 4815, 255));
+    link->setTextFormat(Qt::PlainText);
+    link->setTextInteractionFlags(Qt::NoTextInteraction);
+    link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    link->setWordWrap(true);
+    link->setAutoFillBackground(true);
+    link->setFont(carattere_finestra(kPuntiNormali, true));
+    QPalette link_palette = own;
+    link_palette.setColor(QPalette::WindowText, system.color(QPalette::Highlight));
+    link->setPalette(link_palette);
+    connect(link, &ClickableLabel::clicked, this, &Form1::lbl_link_Click);
+
+    cmd_ripara = place(new QPushButton("Ripara", this), "cmd_ripara", twips(3480, 120, 1335, 375));
+    cmd_ripara->setAutoDefault(false);
+    connect(cmd_ripara, &QPushButton::clicked, this, &Form1::cmd_ripara_Click);
+
+    // The picture plus its 2-pixel sunken border on every side.
+    auto* picture = place(new QLabel(this), "Picture1", twips(1320, 3840, 5115, 2415));
+    picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(QPixmap(":/lurendo/istruzioni.jpg"));
+    picture->setFocusPolicy(Qt::StrongFocus);
+
+    setTabOrder(cmd_ripara, picture);
+    cmd_ripara->setFocus();
+}
+
+}  // namespace lurendo
