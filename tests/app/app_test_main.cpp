@@ -6,8 +6,7 @@
 #include <filesystem>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // the same pixels on every machine, with or without a display
     // Qt wants its runtime folder private (mode 0700); one of our own keeps parallel tests apart.
     char runtime[] = "/tmp/lurendo-app-tests-XXXXXX";
     if (::mkdtemp(runtime))
