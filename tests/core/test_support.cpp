@@ -48,4 +48,28 @@ std::string canonical_document(const std::string& points) {
            points + "    </trkseg>\r\n  </trk>\r\n</gpx>\r\n";
 }
 
+std::string repaired_document(const std::string& entries) {
+    const std::string golden = read_file(data_file("worked~out.gpx"));
+    size_t header_end = 0;
+    for (int line = 0; line < 14; ++line)
+        header_end = golden.find("\r\n", header_end) + 2;
+    const size_t footer_start = golden.rfind("   </trkseg>\r\n");
+    return golden.substr(0, header_end) + entries + golden.substr(footer_start);
+}
+
+void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time) {
+    store.elaboro_stringa2("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\"><time>2009-07-14T" + time +
+                           "Z</time></trkpt>");
+}
+
+RunCapture run_bytes(Sessione& sessione, const TempDir& dir, const std::string& input) {
+    write_file(dir.file("in.gpx"), input);
+    RunCapture capture;
+    RunCallbacks callbacks;
+    callbacks.status = [&](const std::string& s) { capture.statuses.push_back(s); };
+    capture.report = esegui_run(sessione, dir.file("in.gpx"), dir.file("out.gpx"), callbacks);
+    capture.output = read_file(dir.file("out.gpx"));
+    return capture;
+}
+
 }  // namespace lurendo::test

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "stats/session.h"
+
 namespace lurendo::test {
 
 // A fresh folder under the system's temporary directory, removed with everything in it.
@@ -30,5 +32,22 @@ std::string data_file(const std::string& name);  // a file of tests/data
 std::string canonical_point(const std::string& lat, const std::string& lon, const std::string& time);
 // A whole document around `points` (already laid out), every line ended by CR LF.
 std::string canonical_document(const std::string& points);
+
+// The repaired document expected around `entries` (each already ended by CR LF): the fixed header and footer
+// taken from the golden output of the worked run.
+std::string repaired_document(const std::string& entries);
+
+// Hands `store` a point block as the repair run would: coordinates as written, the time of day as
+// "hh:mm:ss" with an optional fraction (empty text for a point without a readable time).
+void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time);
+
+// What one run left behind: its report, the status texts in order and the output file's bytes.
+struct RunCapture {
+    RunReport report;
+    std::vector<std::string> statuses;
+    std::string output;
+};
+// Writes `input` to in.gpx in `dir` and runs `sessione` on it with out.gpx in the same folder.
+RunCapture run_bytes(Sessione& sessione, const TempDir& dir, const std::string& input);
 
 }  // namespace lurendo::test

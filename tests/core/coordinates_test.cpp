@@ -1,0 +1,85 @@
+// Reading lat/lon attributes as exact counts of 1e-9 degree, in any common written form.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "repair/coordinates.h"
+
+namespace lurendo {
+namespace {
+
+std::optional<int64_t> lat_of(const std::string& value) {
+    return leggi_latitudine("<trkpt lat=\"" + value + "\" lon=\"10.5\">");
+}
+std::optional<int64_t> lon_of(const std::string& value) {
+    return leggi_longitudine("<trkpt lat=\"45.5\" lon=\"" + value + "\">");
+}
+
+TEST(Coordinates, TwoIntegerDigitsAndNineDecimalsGiveTheDigitsAsUnits) {
+    EXPECT_EQ(lat_of("45.512845678"), 45512845678);
+    EXPECT_EQ(lon_of("10.713045678"), 10713045678);
+}
+
+TEST(Coordinates, AnyNumberOfIntegerDigitsKeepsTheScale) {
+    EXPECT_EQ(lon_of("9.713045678"), 9713045678);
+    EXPECT_EQ(lon_of("151.123456789"), 151123456789);
+    EXPECT_EQ(lat_of("0.000000001"), 1);
+    EXPECT_EQ(lat_of("045.5"), 45500000000);
+}
+
+TEST(Coordinates, NegativeValuesKeepTheScale) {
+    EXPECT_EQ(lat_of("-33.123456789"), -33123456789);
+    EXPECT_EQ(lon_of("-0.5"), -500000000);
+    EXPECT_EQ(lat_of("+12.25"), 12250000000);
+}
+
+TEST(Coordinates, FewerDecimalsArePaddedAndExtraDecimalsAreCutNotRounded) {
+    EXPECT_EQ(lat_of("45.512845"), 45512845000);
+    EXPECT_EQ(lat_of("45"), 45000000000);
+    EXPECT_EQ(lat_of(".5"), 500000000);
+    EXPECT_EQ(lat_of("45.5128456789"), 45512845678);
+    EXPECT_EQ(lat_of("-45.99999999999"), -45999999999);
+}
+
+TEST(Coordinates, SingleQuotesAndBlanksInsideTheQuotesAreAccepted) {
+    EXPECT_EQ(leggi_latitudine("<trkpt lat='45.512845678' lon='10.713045678'>"), 45512845678);
+    EXPECT_EQ(leggi_longitudine("<trkpt lat='45.512845678' lon='10.713045678'>"), 10713045678);
+    EXPECT_EQ(lat_of(" 45.5 "), 45500000000);
+    EXPECT_EQ(lat_of("\t-1.5"), -1500000000);
+}
+
+TEST(Coordinates, TheFirstOccurrenceOfTheKeyCounts) {
+    EXPECT_EQ(leggi_latitudine("<trkpt lat=\"1.5\" lat=\"2.5\">"), 1500000000);
+    // "lon=" inside another attribute name comes first and is the one read.
+    EXPECT_FALSE(leggi_longitudine("<trkpt xlon=5 lat=\"1\" lon=\"2\">").has_value());
+}
+
+TEST(Coordinates, TheRangeIsNinetyForLatitudeAndOneEightyForLongitude) {
+    EXPECT_EQ(lat_of("90"), 90 * kNanoDegrees);
+    EXPECT_EQ(lat_of("-90.000000000"), -90 * kNanoDegrees);
+    EXPECT_FALSE(lat_of("90.000000001").has_value());
+    EXPECT_FALSE(lat_of("-91").has_value());
+    EXPECT_EQ(lon_of("180"), 180 * kNanoDegrees);
+    EXPECT_EQ(lon_of("-180"), -180 * kNanoDegrees);
+    EXPECT_FALSE(lon_of("180.000000001").has_value());
+    EXPECT_FALSE(lon_of("1000").has_value());
+    EXPECT_FALSE(lon_of("99999999999999999999").has_value());
+}
+
+TEST(Coordinates, UnreadableFormsGiveNothing) {
+    for (const char* value : {"", " ", "-", ".", "1e5", "4.5e1", "nan", "inf", "-inf", "0x10", "45,5",
+                              "45.5.1", "4 5", "45.5N", "(45)", "--45", "45-", "1.2.3"})
+        EXPECT_FALSE(lat_of(value).has_value()) << '"' << value << '"';
+}
+
+TEST(Coordinates, AMissingKeyOrQuoteGivesNothing) {
+    EXPECT_FALSE(leggi_latitudine("<trkpt lon=\"10.5\">").has_value());
+    EXPECT_FALSE(leggi_latitudine("<trkpt lat=45.5 lon=\"10.5\">").has_value());
+    EXPECT_FALSE(leggi_latitudine("<trkpt lat=\"45.5").has_value());
+    EXPECT_FALSE(leggi_latitudine("<trkpt lat='45.5\" lon='10.5'>").has_value());
+    EXPECT_FALSE(leggi_latitudine("<trkpt lat=").has_value());
+    EXPECT_FALSE(leggi_latitudine("<trkpt LAT=\"45.5\">").has_value());
+}
+
+}  // namespace
+}  // namespace lurendo

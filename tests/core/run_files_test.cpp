@@ -1,0 +1,235 @@
+// What a run does with its files: out.gpx is replaced whole or not at all, and the status says which.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace lurendo {
+namespace {
+
+using test::data_file;
+using test::read_file;
+using test::write_file;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// The machine's files, except that reads come in small chunks or break off, or closing the output fails.
+class FlakyFiles final : public FileSystem {
+  public:
+    size_t chunk = std::numeric_limits<size_t>::max();
+    long fail_read_after = -1;  // bytes delivered before a read error; -1 for none
+    bool fail_close = false;
+    std::vector<std::string> temporaries;
+
+    std::unique_ptr<InputFile> open_input(const std::string& path) override {
+        std::unique_ptr<InputFile> real = system_file_system().open_input(path);
+        if (!real)
+            return nullptr;
+        return std::make_unique<Input>(std::move(real), *this);
+    }
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
+                                                        std::string& temp_path) override {
+        std::unique_ptr<OutputFile> real =
+            system_file_system().create_temporary_beside(final_path, temp_path);
+        temporaries.push_back(temp_path);
+        if (!real)
+            return nullptr;
+        return std::make_unique<Output>(std::move(real), fail_close);
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        return system_file_system().replace(from, to);
+    }
+    void remove(const std::string& path) override { system_file_system().remove(path); }
+
+  private:
+    class Input final : public InputFile {
+      public:
+        Input(std::unique_ptr<InputFile> real, const FlakyFiles& how) : real_(std::move(real)), how_(how) {}
+        long read(char* buffer, size_t capacity) override {
+            if (how_.fail_read_after >= 0 && delivered_ >= how_.fail_read_after)
+                return -1;
+            size_t wanted = std::min(capacity, how_.chunk);
+            if (how_.fail_read_after >= 0)
+                wanted = std::min(wanted, static_cast<size_t>(how_.fail_read_after - delivered_));
+            const long n = real_->read(buffer, wanted);
+            if (n > 0)
+                delivered_ += n;
+            return n;
+        }
+
+      private:
+        std::unique_ptr<InputFile> real_;
+        const FlakyFiles& how_;
+        long delivered_ = 0;
+    };
+    class Output final : public OutputFile {
+      public:
+        Output(std::unique_ptr<OutputFile> real, bool fail_close)
+            : real_(std::move(real)), fail_close_(fail_close) {}
+        bool write(const char* data, size_t size) override { return real_->write(data, size); }
+        bool close() override { return real_->close() && !fail_close_; }
+
+      private:
+        std::unique_ptr<OutputFile> real_;
+        bool fail_close_;
+    };
+};
+
+std::set<std::string> names_in(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+class RunFiles : public ::testing::Test {
+  protected:
+    RunFiles() {
+        write_file(in, read_file(data_file("worked.gpx")));
+        write_file(out, kOld);
+    }
+    RunReport run(const std::string& input, const std::string& output,
+                  FileSystem& files = system_file_system()) {
+        RunCallbacks callbacks;
+        callbacks.status = [&](const std::string& s) { statuses.push_back(s); };
+        return esegui_run(sessione, input, output, callbacks, files);
+    }
+    void expect_old_output_untouched() const {
+        EXPECT_EQ(read_file(out), kOld);
+        EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"})) << "no temporary left";
+    }
+    void expect_worked_figures(const RunReport& report) const {
+        ASSERT_TRUE(report.figure.has_value());
+        EXPECT_EQ(report.figure->lbl_dist_tot, "0,03 km");
+        EXPECT_EQ(report.figure->lbl_tempo_tot, "0:0:8");
+        EXPECT_EQ(report.figure->lbl_dist_parz, "0,03 km");
+        EXPECT_EQ(report.figure->lbl_tempo_parz, "0:0:4");
+    }
+
+    const std::string kOld = "an earlier out.gpx\r\nwith two lines\r\n";
+    test::TempDir dir;
+    const std::string in = dir.file("in.gpx");
+    const std::string out = dir.file("out.gpx");
+    Sessione sessione;
+    std::vector<std::string> statuses;
+};
+
+TEST_F(RunFiles, ASuccessfulRunReplacesTheWholeOldOutputAndLeavesNothingElse) {
+    const RunReport report = run(in, out);
+    EXPECT_TRUE(report.run.output_written);
+    EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"}));
+    EXPECT_EQ(statuses.back(), "Procedura eseguita. File: " + out);
+}
+
+TEST_F(RunFiles, AMissingInputSaysSoAndTouchesNothing) {
+    const std::string missing = dir.file("missing.gpx");
+    const RunReport report = run(missing, out);
+    EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + missing));
+    EXPECT_EQ(report.run.status, statuses.back());
+    EXPECT_FALSE(report.figure.has_value());
+    EXPECT_FALSE(report.run.input_read);
+    EXPECT_FALSE(report.run.output_written);
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, AFolderAsInputCannotBeOpened) {
+    const RunReport report = run(dir.path().string(), out);
+    EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + dir.path().string()));
+    EXPECT_FALSE(report.figure.has_value());
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, AReadErrorBeforeTheEndSaysSoAndTouchesNothing) {
+    FlakyFiles files;
+    files.fail_read_after = 300;
+    files.chunk = 100;
+    const RunReport report = run(in, out, files);
+    EXPECT_EQ(statuses.back(), "Errore durante la lettura del file " + in);
+    EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
+    EXPECT_FALSE(report.figure.has_value());
+    EXPECT_FALSE(report.run.input_read);
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, AnOutputFolderThatDoesNotExistSaysSoButTheFiguresAreComputed) {
+    const std::string nowhere = dir.file("missing/out.gpx");
+    const RunReport report = run(in, nowhere);
+    EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + nowhere);
+    EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
+    EXPECT_TRUE(report.run.input_read);
+    EXPECT_FALSE(report.run.output_written);
+    EXPECT_EQ(report.run.righe, 19);
+    expect_worked_figures(report);
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, AFailedCloseRemovesTheTemporaryAndKeepsTheOldOutput) {
+    FlakyFiles files;
+    files.fail_close = true;
+    const RunReport report = run(in, out, files);
+    EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + out);
+    EXPECT_FALSE(report.run.output_written);
+    expect_worked_figures(report);
+    ASSERT_EQ(files.temporaries.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(files.temporaries[0]));
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, AStoppedRunKeepsTheOldOutput) {
+    RunCallbacks callbacks;
+    callbacks.status = [&](const std::string& s) { statuses.push_back(s); };
+    callbacks.cancelled = [] { return true; };
+    const RunReport report = esegui_run(sessione, in, out, callbacks);
+    EXPECT_TRUE(report.run.cancelled);
+    EXPECT_FALSE(report.figure.has_value());
+    EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
+    expect_old_output_untouched();
+}
+
+TEST_F(RunFiles, TheOutputItselfCanBeTheInput) {
+    write_file(out, read_file(data_file("worked.gpx")));
+    const RunReport report = run(out, out);
+    EXPECT_TRUE(report.run.output_written);
+    EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
+    expect_worked_figures(report);
+}
+
+// Lines and line ends split across reads at every possible place give the same run as one whole read.
+TEST_F(RunFiles, ReadsInSmallChunksGiveTheSameRun) {
+    std::string input = read_file(data_file("worked.gpx"));
+    for (const std::string end : {"\r", "\n", "\n\r"}) {
+        const size_t crlf = input.find("\r\n");
+        input = input.substr(0, crlf) + end + input.substr(crlf + 2);
+    }
+    input += "<trkpt lat=\"45.5126\" lon=\"10.7126\"><time>2009-07-14T15:04:13Z</time></trkpt>";
+    write_file(in, input);
+    const RunReport whole = run(in, out);
+    const std::string expected = read_file(out);
+    ASSERT_TRUE(whole.run.output_written);
+    ASSERT_EQ(sessione.repair.store.n_punti(), 4);
+    for (const size_t chunk : {1, 2, 3, 5, 64}) {
+        FlakyFiles files;
+        files.chunk = chunk;
+        const RunReport report = run(in, out, files);
+        EXPECT_EQ(read_file(out), expected) << "chunk " << chunk;
+        EXPECT_EQ(report.run.righe, whole.run.righe) << "chunk " << chunk;
+        EXPECT_EQ(sessione.repair.store.n_punti(), 4) << "chunk " << chunk;
+        ASSERT_TRUE(report.figure.has_value());
+        EXPECT_EQ(report.figure->lbl_tempo_tot, whole.figure->lbl_tempo_tot);
+        EXPECT_EQ(report.figure->lbl_dist_tot, whole.figure->lbl_dist_tot);
+    }
+}
+
+}  // namespace
+}  // namespace lurendo

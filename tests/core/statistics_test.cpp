@@ -1,0 +1,111 @@
+// The statistics pass over stored points and the texts of the four figures.
+#include <gtest/gtest.h>
+
+#include "repair/point_store.h"
+#include "stats/statistics.h"
+#include "test_support.h"
+
+namespace lurendo {
+namespace {
+
+using test::store_point;
+
+TEST(TimeLabel, WholeSecondsAsHoursMinutesSecondsWithoutLeadingZeros) {
+    EXPECT_EQ(formato_tempo(0), "0:0:0");
+    EXPECT_EQ(formato_tempo(4), "0:0:4");
+    EXPECT_EQ(formato_tempo(59), "0:0:59");
+    EXPECT_EQ(formato_tempo(3700), "1:1:40");
+    EXPECT_EQ(formato_tempo(36000), "10:0:0");
+    EXPECT_EQ(formato_tempo(86398), "23:59:58");
+    EXPECT_EQ(formato_tempo(90061), "25:1:1");
+}
+
+TEST(TimeLabel, FractionsShowOneDecimalAtMost) {
+    EXPECT_EQ(formato_tempo(599.5), "0:9:59,5");
+    EXPECT_EQ(formato_tempo(8.2), "0:0:8,2");
+    EXPECT_EQ(formato_tempo(3600.04), "1:0:0");
+    EXPECT_EQ(formato_tempo(0.2 + 0.2 + 0.2), "0:0:0,6");  // 0.6000000000000001 in the double
+}
+
+TEST(TimeLabel, TheTotalIsRoundedBeforeItIsSplit) {
+    EXPECT_EQ(formato_tempo(59.96), "0:1:0");
+    EXPECT_EQ(formato_tempo(3599.97), "1:0:0");
+    EXPECT_EQ(formato_tempo(0.04), "0:0:0");
+}
+
+TEST(DistanceLabel, KilometresWithTwoDecimalsAtMost) {
+    EXPECT_EQ(formato_distanza(0), "0 km");
+    EXPECT_EQ(formato_distanza(1234.5), "1,23 km");
+    EXPECT_EQ(formato_distanza(12300), "12,3 km");
+    EXPECT_EQ(formato_distanza(15250), "15,25 km");
+    EXPECT_EQ(formato_distanza(999.4), "1 km");
+    EXPECT_EQ(formato_distanza(34.0), "0,03 km");
+    EXPECT_EQ(formato_distanza(75.0), "0,08 km") << "7.5 hundredths go to the even 8";
+}
+
+TEST(Figures, EachTotalGoesToItsOwnLabel) {
+    const Figure f = testi_figure(Totali{3700, 1234.5, 59, 15250});
+    EXPECT_EQ(f.lbl_tempo_tot, "1:1:40");
+    EXPECT_EQ(f.lbl_dist_tot, "1,23 km");
+    EXPECT_EQ(f.lbl_tempo_parz, "0:0:59");
+    EXPECT_EQ(f.lbl_dist_parz, "15,25 km");
+}
+
+TEST(StatisticsPass, NoLegWithNoneOrOnePoint) {
+    PointStore store;
+    Totali totali;
+    passo_statistiche(store, totali);
+    store_point(store, "45", "10", "10:00:00");
+    passo_statistiche(store, totali);
+    const Figure f = testi_figure(totali);
+    EXPECT_EQ(f.lbl_dist_tot, "0 km");
+    EXPECT_EQ(f.lbl_tempo_tot, "0:0:0");
+    EXPECT_EQ(f.lbl_dist_parz, "0 km");
+    EXPECT_EQ(f.lbl_tempo_parz, "0:0:0");
+}
+
+// A 17.3 km/h leg of 4 s, then the worked 25.1 km/h leg of 8 s.
+TEST(StatisticsPass, LengthIsTheRoundedSpeedTimesTheDurationAndFastLegsArePlaning) {
+    PointStore store;
+    store_point(store, "45.123356789", "10.123256789", "10:00:00");
+    store_point(store, "45.123456789", "10.123456789", "10:00:04");
+    store_point(store, "45.123956789", "10.123456789", "10:00:12");
+    Totali totali;
+    passo_statistiche(store, totali);
+    EXPECT_DOUBLE_EQ(totali.tempo_tot, 12);
+    EXPECT_DOUBLE_EQ(totali.dist_tot, 17.3 / 3.6 * 4 + 25.1 / 3.6 * 8);
+    EXPECT_DOUBLE_EQ(totali.tempo_parz, 8);
+    EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
+    const Figure f = testi_figure(totali);
+    EXPECT_EQ(f.lbl_dist_tot, "0,08 km");
+    EXPECT_EQ(f.lbl_tempo_tot, "0:0:12");
+    EXPECT_EQ(f.lbl_dist_parz, "0,06 km");
+    EXPECT_EQ(f.lbl_tempo_parz, "0:0:8");
+}
+
+// Northward legs of 4 s from 45°: 0.0001797° gives 18.006 km/h (18.0), a further 0.0001806° 18.097 (18.1).
+TEST(StatisticsPass, PlaningMeansStrictlyAbove18) {
+    PointStore store;
+    store_point(store, "45", "10", "10:00:00");
+    store_point(store, "45.0001797", "10", "10:00:04");
+    store_point(store, "45.0003603", "10", "10:00:08");
+    Totali totali;
+    passo_statistiche(store, totali);
+    EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
+    EXPECT_DOUBLE_EQ(totali.dist_tot, 18.0 / 3.6 * 4 + 18.1 / 3.6 * 4);
+    EXPECT_DOUBLE_EQ(totali.tempo_parz, 4);
+    EXPECT_DOUBLE_EQ(totali.dist_parz, 18.1 / 3.6 * 4);
+}
+
+TEST(StatisticsPass, ALegAcrossMidnightTakesTheShortGap) {
+    PointStore store;
+    store_point(store, "45.123456789", "10.123456789", "23:59:58");
+    store_point(store, "45.123956789", "10.123456789", "00:00:06");
+    Totali totali;
+    passo_statistiche(store, totali);
+    EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
+    EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
+}
+
+}  // namespace
+}  // namespace lurendo
