@@ -2,9 +2,7 @@
 
 namespace lurendo {
 
-namespace {
-
-// True when the text holds "trkpt", "ele" or "time". One pass over the text: this runs for every piece.
+// One pass over the text: this runs for every piece.
 bool mentions_point(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -23,8 +21,6 @@ bool mentions_point(std::string_view text) {
     return false;
 }
 
-}  // namespace
-
 void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
     if (!has_tag && !mentions_point(piece.text))
@@ -40,8 +36,22 @@ void BlockAssembler::piece(const Piece& piece) {
             return;
         }
     }
-    if (in_trkpt_ && piece.end_tag)
+    if (!in_trkpt_)
+        return;
+    if (blocco.size() > kMaxPointText)
+        drop_block();
+    else if (piece.end_tag)
         complete_block();
+}
+
+void BlockAssembler::oversized_piece() {
+    drop_block();
+}
+
+void BlockAssembler::drop_block() {
+    in_trkpt_ = false;
+    state_.blocco_trkpt.clear();
+    state_.blocco_trkpt.shrink_to_fit();
 }
 
 void BlockAssembler::complete_block() {

@@ -8,6 +8,9 @@
 
 namespace lurendo {
 
+// True when the text holds "trkpt", "ele" or "time", the words that make a piece part of a point.
+bool mentions_point(std::string_view text);
+
 class EntryWriter {
   public:
     virtual ~EntryWriter() = default;
@@ -26,10 +29,18 @@ class BlockAssembler {
     // The same for a text taken as one piece.
     void piece(std::string_view text) { piece(cutter_.whole(text)); }
 
+    // A piece too long to belong to any point, known only to mention one: it ends an open point, which is
+    // then lost like one that never ends.
+    void oversized_piece();
+
     bool in_trkpt() const { return in_trkpt_; }
+
+    // A point whose text grows beyond this is not a real point and is dropped.
+    static constexpr size_t kMaxPointText = 1 << 20;
 
   private:
     void complete_block();
+    void drop_block();
 
     RepairState& state_;
     EntryWriter& out_;

@@ -19,14 +19,18 @@ bool starts_with(std::string_view text, size_t pos, std::string_view prefix) {
 
 }  // namespace
 
-void PieceCutter::scan(std::string_view line) {
+void PieceCutter::scan(std::string_view line, bool head_nonblank, bool line_ends) {
     cuts_.clear();
     candidates_.clear();
     tags_.clear();
+    tag_cursor_ = 0;
     bool sorted = true;
     const char* const data = line.data();
     const char* const end_of_line = data + line.size();
     const char* hit = data;
+    // The ">" after each "<trkpt": searches resume where the last one stopped, so a line of many start
+    // tags and no ">" is still scanned once.
+    const char* next_gt = nullptr;
     while ((hit = find_byte(hit, end_of_line, '<')) != end_of_line) {
         const size_t pos = static_cast<size_t>(hit - data);
         ++hit;
@@ -35,7 +39,9 @@ void PieceCutter::scan(std::string_view line) {
         if (data[pos + 1] == 't') {
             if (!starts_with(line, pos, "<trkpt"))
                 continue;
-            const char* gt = find_byte(data + pos + 6, end_of_line, '>');
+            if (next_gt < data + pos + 6)
+                next_gt = find_byte(data + pos + 6, end_of_line, '>');
+            const char* gt = next_gt;
             const size_t close = gt != end_of_line ? static_cast<size_t>(gt - data) : Piece::npos;
             tags_.push_back({pos, close, true});
             candidates_.push_back(pos);
@@ -65,15 +71,24 @@ void PieceCutter::scan(std::string_view line) {
     size_t end = line.size();  // the rest of the line from a candidate on is blank when it starts at `end`
     while (end > 0 && is_blank(line[end - 1]))
         --end;
+    // While the line goes on, a candidate near the end may still be joined by one that the next input
+    // completes (a tag is at most eight characters long); decide only those before.
+    if (!line_ends)
+        end = std::min(end, line.size() >= 8 ? line.size() - 8 : 0);
     size_t previous = 0;
     for (const size_t candidate : candidates_) {
-        if (candidate <= previous || candidate >= end)
+        if (candidate >= end)
             continue;
-        size_t i = previous;
-        while (i < candidate && is_blank(line[i]))
-            ++i;
-        if (i == candidate)
-            continue;  // only blanks since the previous cut
+        // Text before `line` counts for its first piece; a cut may then fall on its very start.
+        if (!(previous == 0 && head_nonblank)) {
+            if (candidate <= previous)
+                continue;
+            size_t i = previous;
+            while (i < candidate && is_blank(line[i]))
+                ++i;
+            if (i == candidate)
+                continue;  // only blanks since the previous cut
+        }
         cuts_.push_back(candidate);
         previous = candidate;
     }
@@ -82,9 +97,11 @@ void PieceCutter::scan(std::string_view line) {
 Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const {
     Piece piece;
     piece.text = line.substr(from, to - from);
-    for (const Tag& tag : tags_) {
-        if (tag.pos < from)
-            continue;
+    // Pieces are described left to right and tags are in line order: carry on from the last piece.
+    while (tag_cursor_ < tags_.size() && tags_[tag_cursor_].pos < from)
+        ++tag_cursor_;
+    for (auto it = tags_.begin() + static_cast<std::ptrdiff_t>(tag_cursor_); it != tags_.end(); ++it) {
+        const Tag& tag = *it;
         if (tag.pos >= to)
             break;
         if (tag.start) {

@@ -25,13 +25,25 @@ class PieceCutter {
     // Calls `emit(const Piece&)` for every piece of `line`, left to right.
     template <typename Emit>
     void cut(std::string_view line, Emit&& emit) {
-        scan(line);
+        cut_part(line, false, true, emit);
+    }
+
+    // Cuts `text`, the part of a line from its last cut on. `head_nonblank`: text that came before `text`
+    // since that cut held more than blanks. When the line goes on after `text` (`line_ends` false), only
+    // cuts that later input cannot change are taken and the rest is not emitted. Returns where the
+    // unemitted rest begins (text.size() when everything was emitted).
+    template <typename Emit>
+    size_t cut_part(std::string_view text, bool head_nonblank, bool line_ends, Emit&& emit) {
+        scan(text, head_nonblank, line_ends);
         size_t from = 0;
         for (const size_t cut : cuts_) {
-            emit(describe(line, from, cut));
+            emit(describe(text, from, cut));
             from = cut;
         }
-        emit(describe(line, from, line.size()));
+        if (!line_ends)
+            return from;
+        emit(describe(text, from, text.size()));
+        return text.size();
     }
 
     // The same facts for a text taken as one piece on its own.
@@ -43,10 +55,11 @@ class PieceCutter {
         size_t close;  // for a start tag: position of its ">", or npos
         bool start;    // "<trkpt" (else "</trkpt>")
     };
-    void scan(std::string_view line);
+    void scan(std::string_view line, bool head_nonblank = false, bool line_ends = true);
     Piece describe(std::string_view line, size_t from, size_t to) const;
 
     std::vector<Tag> tags_;
+    mutable size_t tag_cursor_ = 0;  // first tag not before the piece being described
     std::vector<size_t> candidates_;
     std::vector<size_t> cuts_;
 };

@@ -48,6 +48,7 @@ class PointStore {
     // A coordinate that cannot be read leaves it (and what follows it) at its empty value.
     void elaboro_stringa2(std::string_view blocco_trkpt);
 
+    void add(const Punto& p) { points_.push_back(p); }
     // Stores a point whose coordinates are already known; reads only its time of day from the block.
     void add_point(double lat_units, double lon_units, std::string_view blocco_trkpt);
     void clear() { points_.clear(); }

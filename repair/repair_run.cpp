@@ -4,9 +4,8 @@
 #include <vector>
 
 #include "repair/block_assembler.h"
+#include "repair/line_reader.h"
 #include "repair/output_document.h"
-#include "repair/pieces.h"
-#include "repair/scan.h"
 
 namespace lurendo {
 
@@ -53,68 +52,6 @@ class BufferedOutput final : public EntryWriter {
     std::unique_ptr<OutputFile> file_;
     std::string buffer_;
     bool failed_ = false;
-};
-
-// Splits the input into lines at CR LF, CR or LF and passes each line's pieces to the assembler.
-class LineReader {
-  public:
-    explicit LineReader(BlockAssembler& assembler) : assembler_(assembler) {}
-
-    // Feeds one block of input; `data` stays valid only during the call.
-    void feed(const char* data, size_t size) {
-        size_t pos = 0;
-        if (skip_lf_ && size > 0) {
-            skip_lf_ = false;
-            if (data[0] == '\n')
-                pos = 1;
-        }
-        while (pos < size) {
-            const char* start = data + pos;
-            const char* end = find_line_end(start, data + size);
-            if (end == data + size) {  // the line goes on in the next block
-                carry_.append(start, end);
-                return;
-            }
-            if (carry_.empty()) {
-                line({start, static_cast<size_t>(end - start)});
-            } else {
-                carry_.append(start, end);
-                line(carry_);
-                carry_.clear();
-            }
-            pos = static_cast<size_t>(end - data) + 1;
-            if (*end == '\r') {
-                if (pos < size) {
-                    if (data[pos] == '\n')
-                        ++pos;
-                } else {
-                    skip_lf_ = true;
-                }
-            }
-        }
-    }
-
-    // The input has ended: a last line without a terminator still counts.
-    void finish() {
-        if (!carry_.empty()) {
-            line(carry_);
-            carry_.clear();
-        }
-    }
-
-    int64_t lines() const { return lines_; }
-
-  private:
-    void line(std::string_view text) {
-        cutter_.cut(text, [this](const Piece& piece) { assembler_.piece(piece); });
-        ++lines_;
-    }
-
-    BlockAssembler& assembler_;
-    PieceCutter cutter_;
-    std::string carry_;
-    bool skip_lf_ = false;
-    int64_t lines_ = 0;
 };
 
 void report(const RunCallbacks& callbacks, const std::string& text) {
