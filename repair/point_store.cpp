@@ -33,6 +33,14 @@ std::string_view testo_ora(std::string_view blocco, bool& fraction_follows) {
 }
 
 OraPunto leggi_ora(std::string_view text, bool fraction_follows) {
+    // "hh:mm:ss", the form nearly every point has: the digits give the same numbers as the general reading.
+    if (text.size() == 8 && text[2] == ':' && text[5] == ':' && is_digit(text[0]) && is_digit(text[1]) &&
+        is_digit(text[3]) && is_digit(text[4]) && is_digit(text[6]) && is_digit(text[7])) {
+        const auto two = [&](size_t at) {
+            return static_cast<double>((text[at] - '0') * 10 + (text[at + 1] - '0'));
+        };
+        return OraPunto{two(0), two(3), two(6)};
+    }
     std::string_view pieces[3];
     size_t count = 0;
     size_t from = 0;
