@@ -1,6 +1,7 @@
 #include "repair/file_io.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,20 +15,27 @@ namespace {
 
 class PosixInput final : public InputFile {
   public:
-    explicit PosixInput(int fd) : fd_(fd) {}
+    PosixInput(int fd, bool may_block) : fd_(fd), may_block_(may_block) {}
     ~PosixInput() override { ::close(fd_); }
     long read(char* buffer, size_t capacity) override {
+        if (may_block_) {
+            pollfd waiting{fd_, POLLIN, 0};
+            const int ready = ::poll(&waiting, 1, 100);
+            if (ready == 0 || (ready < 0 && errno == EINTR))
+                return kNothingYet;
+        }
         for (;;) {
             const ssize_t n = ::read(fd_, buffer, capacity);
             if (n >= 0)
                 return static_cast<long>(n);
             if (errno != EINTR)
-                return -1;
+                return kError;
         }
     }
 
   private:
     int fd_;
+    bool may_block_;  // a pipe, socket or device: a read could wait for ever
 };
 
 class PosixOutput final : public OutputFile {
@@ -89,7 +97,7 @@ class PosixFileSystem final : public FileSystem {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags >= 0)
             ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-        return std::make_unique<PosixInput>(fd);
+        return std::make_unique<PosixInput>(fd, !S_ISREG(st.st_mode));
     }
 
     std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,

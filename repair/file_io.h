@@ -10,7 +10,10 @@ namespace lurendo {
 class InputFile {
   public:
     virtual ~InputFile() = default;
-    // Reads up to `capacity` bytes; returns the count, 0 at the end of the input, -1 on a read error.
+    static constexpr long kError = -1;
+    static constexpr long kNothingYet = -2;  // a pipe or device had no data for a while: ask again
+    // Reads up to `capacity` bytes; returns the count, 0 at the end of the input, kError on a read error,
+    // or kNothingYet, so that a caller waiting on a silent pipe can still be stopped.
     virtual long read(char* buffer, size_t capacity) = 0;
 };
 

@@ -95,6 +95,8 @@ RunResult ripara(RepairState& state, const std::string& input_path, const std::s
             return result;
         }
         const long n = input->read(buffer.data(), buffer.size());
+        if (n == InputFile::kNothingYet)
+            continue;
         if (n < 0) {
             discard_temp();
             result.righe = reader.lines();
