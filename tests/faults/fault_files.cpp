@@ -1,0 +1,96 @@
+#include "fault_files.h"
+
+#include <algorithm>
+
+namespace lurendo::test {
+
+class FaultyFiles::Input final : public InputFile {
+  public:
+    Input(std::unique_ptr<InputFile> real, FaultyFiles& owner) : real_(std::move(real)), owner_(owner) {}
+
+    long read(char* buffer, size_t capacity) override {
+        const Faults& f = owner_.faults;
+        const long delivered = owner_.bytes_read_;
+        // The nearer of the two limits strikes first, at exactly its byte.
+        long stop = -1;
+        for (const long at : {f.read_error_after, f.input_ends_after}) {
+            if (at >= 0)
+                stop = stop < 0 ? at : std::min(stop, at);
+        }
+        if (stop >= 0) {
+            if (delivered >= stop)
+                return stop == f.read_error_after ? -1 : 0;
+            capacity = std::min(capacity, static_cast<size_t>(stop - delivered));
+        }
+        const long n = real_->read(buffer, capacity);
+        if (n > 0)
+            owner_.bytes_read_ += n;
+        return n;
+    }
+
+  private:
+    std::unique_ptr<InputFile> real_;
+    FaultyFiles& owner_;
+};
+
+class FaultyFiles::Output final : public OutputFile {
+  public:
+    Output(std::unique_ptr<OutputFile> real, FaultyFiles& owner) : real_(std::move(real)), owner_(owner) {}
+
+    bool write(const char* data, size_t size) override {
+        const long limit = owner_.faults.write_error_after;
+        const long room = limit < 0 ? static_cast<long>(size) : std::max(0L, limit - owner_.bytes_written_);
+        const size_t stored = std::min(size, static_cast<size_t>(room));
+        if (stored > 0 && !real_->write(data, stored))
+            return false;
+        owner_.bytes_written_ += static_cast<long>(stored);
+        return stored == size;
+    }
+    bool close() override {
+        const bool closed = real_->close();
+        return closed && !owner_.faults.close_fails;
+    }
+
+  private:
+    std::unique_ptr<OutputFile> real_;
+    FaultyFiles& owner_;
+};
+
+std::unique_ptr<InputFile> FaultyFiles::open_input(const std::string& path) {
+    if (faults.open_fails)
+        return nullptr;
+    std::unique_ptr<InputFile> real = system_file_system().open_input(path);
+    if (!real)
+        return nullptr;
+    return std::make_unique<Input>(std::move(real), *this);
+}
+
+std::unique_ptr<OutputFile> FaultyFiles::create_temporary_beside(const std::string& final_path,
+                                                                 std::string& temp_path) {
+    if (faults.create_fails) {
+        temp_path.clear();
+        return nullptr;
+    }
+    std::unique_ptr<OutputFile> real = system_file_system().create_temporary_beside(final_path, temp_path);
+    temporaries_.push_back(temp_path);
+    if (!real)
+        return nullptr;
+    return std::make_unique<Output>(std::move(real), *this);
+}
+
+bool FaultyFiles::replace(const std::string& from, const std::string& to) {
+    return !faults.replace_fails && system_file_system().replace(from, to);
+}
+
+void FaultyFiles::remove(const std::string& path) {
+    system_file_system().remove(path);
+}
+
+std::set<std::string> names_in(const std::filesystem::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+}  // namespace lurendo::test
