@@ -1,0 +1,173 @@
+// A run killed outright never damages the out.gpx of an earlier run, and what it leaves behind does not
+// confuse the runs that follow.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fault_files.h"
+#include "test_support.h"
+
+namespace lurendo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::names_in;
+using test::read_file;
+using test::write_file;
+
+const std::string kCli = std::string(LURENDO_BIN_DIR) + "/lurendo-cli";
+
+// Writes a canonical track of at least `bytes` bytes, one point a second, in large blocks.
+void write_large_track(const std::string& path, size_t bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::string block = test::canonical_document("");
+    block.resize(block.find("    </trkseg>"));  // header only; the footer follows the points
+    size_t written = 0;
+    char point[256];
+    for (long i = 0; written + block.size() < bytes; ++i) {
+        const int n =
+            std::snprintf(point, sizeof point,
+                          "      <trkpt lat=\"45.%09ld\" lon=\"10.%09ld\">\r\n"
+                          "        <ele>65.000000</ele>\r\n"
+                          "        <time>2009-07-14T%02ld:%02ld:%02ldZ</time>\r\n      </trkpt>\r\n",
+                          i % 1000000 * 900, i % 1000000 * 900, i / 3600 % 24, i / 60 % 60, i % 60);
+        block.append(point, static_cast<size_t>(n));
+        if (block.size() >= (1 << 22)) {
+            written += std::fwrite(block.data(), 1, block.size(), f);
+            block.clear();
+        }
+    }
+    block += "    </trkseg>\r\n  </trk>\r\n</gpx>\r\n";
+    std::fwrite(block.data(), 1, block.size(), f);
+    ASSERT_EQ(std::fclose(f), 0);
+}
+
+// Starts lurendo-cli on `input` with `output`, its own output streams thrown away.
+pid_t start_cli(const std::string& input, const std::string& output) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null_fd = ::open("/dev/null", O_RDWR);
+        if (null_fd < 0)
+            ::_exit(127);
+        ::dup2(null_fd, STDIN_FILENO);
+        ::dup2(null_fd, STDOUT_FILENO);
+        ::dup2(null_fd, STDERR_FILENO);
+        ::execl(kCli.c_str(), kCli.c_str(), input.c_str(), "-o", output.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// The temporary file of a run beside `dir`/out.gpx, once there is one.
+std::optional<fs::path> temporary_in(const fs::path& dir) {
+    for (const std::string& name : names_in(dir)) {
+        if (name.starts_with(".out.gpx.") && name.ends_with(".tmp"))
+            return dir / name;
+    }
+    return std::nullopt;
+}
+
+class CrashSafety : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::exists(kCli)) << kCli;
+        fs::create_directory(work);
+        write_file(out, kOld);
+    }
+
+    const std::string kOld = "the out.gpx of an earlier run\r\n";
+    test::TempDir dir;
+    const fs::path work = dir.path() / "work";
+    const std::string out = (work / "out.gpx").string();
+};
+
+TEST_F(CrashSafety, KillingARunMidwayLeavesTheOldOutputAndTheNextRunWorks) {
+    const std::string big = dir.file("big.gpx");
+    write_large_track(big, test::scaled(160u << 20));
+
+    // Kill once the new document is well under way: several megabytes already in the temporary file.
+    constexpr uintmax_t kKillAt = 4u << 20;
+    const pid_t pid = start_cli(big, out);
+    ASSERT_GT(pid, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::optional<fs::path> temporary;
+    int status = 0;
+    bool ended_early = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            ended_early = true;
+            break;
+        }
+        temporary = temporary_in(work);
+        std::error_code ignored;
+        if (temporary && fs::file_size(*temporary, ignored) >= kKillAt)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (!ended_early) {
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    }
+    ASSERT_FALSE(ended_early) << "the run ended before it could be killed; make the track larger";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_TRUE(temporary.has_value()) << "the run never started its document";
+
+    EXPECT_EQ(read_file(out), kOld);
+
+    // The killed run's temporary file is still there; a new run goes around it.
+    const std::set<std::string> before = names_in(work);
+    const pid_t next = start_cli(test::data_file("worked.gpx"), out);
+    ASSERT_GT(next, 0);
+    ASSERT_EQ(::waitpid(next, &status, 0), next);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
+    const std::set<std::string> after = names_in(work);
+    EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()))
+        << "the second run left a file of its own";
+}
+
+// A killed process's temporary may carry the very name a later process with the same id would choose.
+TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
+    write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
+    Sessione sessione;
+    test::FaultyFiles probe;
+    ASSERT_TRUE(esegui_run(sessione, dir.file("in.gpx"), out, {}, probe).run.output_written);
+    ASSERT_EQ(probe.temporaries().size(), 1u);
+
+    // ".out.gpx.<pid>.<n>.tmp": occupy the next names this process would try.
+    const std::string used = fs::path(probe.temporaries()[0]).filename().string();
+    const size_t n_end = used.rfind(".tmp");
+    const size_t n_start = used.rfind('.', n_end - 1) + 1;
+    const std::string stem = used.substr(0, n_start);
+    const unsigned n = static_cast<unsigned>(std::stoul(used.substr(n_start, n_end - n_start)));
+    std::vector<std::string> decoys;
+    for (unsigned k = n + 1; k <= n + 10; ++k) {
+        decoys.push_back((work / (stem + std::to_string(k) + ".tmp")).string());
+        write_file(decoys.back(), "left by a killed run");
+    }
+    write_file(out, kOld);
+
+    const RunReport report = esegui_run(sessione, dir.file("in.gpx"), out, {});
+    EXPECT_TRUE(report.run.output_written);
+    EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
+    for (const std::string& decoy : decoys)
+        EXPECT_EQ(read_file(decoy), "left by a killed run") << decoy;
+    EXPECT_EQ(names_in(work).size(), decoys.size() + 1) << "only the decoys and out.gpx";
+}
+
+}  // namespace
+}  // namespace lurendo
