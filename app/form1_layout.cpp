@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/control_widgets.h"
 #include "app/form1.h"
@@ -36,6 +37,17 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
     return l;
 }
 
+// A fixed caption drawn in a substitute face can come out wider than its label; narrow the letters just
+// enough (same point size) instead of cutting the word off.
+void fit_caption(QLabel* caption) {
+    const int needed = caption->fontMetrics().horizontalAdvance(caption->text());
+    if (needed <= caption->width())
+        return;
+    QFont narrower = caption->font();
+    narrower.setStretch(std::max(50, 100 * caption->width() / needed));
+    caption->setFont(narrower);
+}
+
 }  // namespace
 
 void Form1::crea_controlli() {
@@ -58,10 +70,11 @@ void Form1::crea_controlli() {
     lbl_risultato->setFont(carattere_finestra(kPuntiStato));
     // A line from (1200, 1560) to (1200, 2760): the end point itself is not drawn.
     place(new RuleLine(window_text, this), "Line3", QRect(1200 / 15, 1560 / 15, 1, (2760 - 1560) / 15));
-    label(this, "Label1", "Tempo", twips(360, 1680, 615, 255));
-    label(this, "Label2", "Distanza", twips(1440, 1680, 615, 255));
-    label(this, "Label3", "Totale", twips(2400, 2160, 615, 255));
-    label(this, "Label4", "In Planata", twips(2400, 2520, 855, 255));
+    for (QLabel* caption : {label(this, "Label1", "Tempo", twips(360, 1680, 615, 255)),
+                            label(this, "Label2", "Distanza", twips(1440, 1680, 615, 255)),
+                            label(this, "Label3", "Totale", twips(2400, 2160, 615, 255)),
+                            label(this, "Label4", "In Planata", twips(2400, 2520, 855, 255))})
+        fit_caption(caption);
     lbl_tempo_tot = label(this, "lbl_tempo_tot", {}, twips(240, 2160, 975, 255), true);
     lbl_dist_tot = label(this, "lbl_dist_tot", {}, twips(1320, 2160, 855, 255), true);
     lbl_dist_parz = label(this, "lbl_dist_parz", {}, twips(1320, 2520, 855, 255), true);

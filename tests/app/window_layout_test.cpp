@@ -87,6 +87,15 @@ TEST_F(WindowLayout, EveryControlHasItsPlaceCaptionAndFace) {
     }
 }
 
+TEST_F(WindowLayout, FixedCaptionsFitTheirLabelsWhateverFaceStandsIn) {
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "cmd_ripara"}) {
+        SCOPED_TRACE(name);
+        QWidget* widget = control<QWidget>(form, name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_LE(widget->fontMetrics().horizontalAdvance(caption_of(widget)), widget->width());
+    }
+}
+
 TEST_F(WindowLayout, ControlsAreStackedFrontToBackAsDrawn) {
     QStringList back_to_front;
     for (QObject* child : form.children())
