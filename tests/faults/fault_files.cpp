@@ -10,6 +10,11 @@ class FaultyFiles::Input final : public InputFile {
 
     long read(char* buffer, size_t capacity) override {
         const Faults& f = owner_.faults;
+        if (silences_ < f.silent_reads) {
+            ++silences_;
+            return kNothingYet;
+        }
+        silences_ = 0;
         const long delivered = owner_.bytes_read_;
         // The nearer of the two limits strikes first, at exactly its byte.
         long stop = -1;
@@ -31,6 +36,7 @@ class FaultyFiles::Input final : public InputFile {
   private:
     std::unique_ptr<InputFile> real_;
     FaultyFiles& owner_;
+    int silences_ = 0;
 };
 
 class FaultyFiles::Output final : public OutputFile {

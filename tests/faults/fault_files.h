@@ -18,6 +18,7 @@ struct Faults {
     bool open_fails = false;      // the input cannot be opened
     long read_error_after = -1;   // bytes delivered before every further read reports an error
     long input_ends_after = -1;   // bytes delivered before the input seems to end (a file cut short)
+    int silent_reads = 0;         // "nothing yet" answers before each read that delivers (a slow pipe)
     bool create_fails = false;    // no temporary output can be made
     long write_error_after = -1;  // bytes stored before writing fails (the write that crosses it stores
                                   // its first part, as on a full disk)

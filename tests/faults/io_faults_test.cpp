@@ -167,6 +167,14 @@ TEST_F(IoFaults, AWriteFailureInALaterBlockOfALongDocumentIsNamed) {
     }
 }
 
+// An input that keeps answering "nothing yet" before each block is waited for, not taken as ended or broken.
+TEST_F(IoFaults, ASlowInputGivesTheSameRun) {
+    const Outcome o = run({.silent_reads = 3});
+    EXPECT_TRUE(o.report.run.output_written);
+    EXPECT_EQ(o.bytes_read, input_size);
+    EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
+}
+
 // A failed run leaves nothing in the session that the next run could trip over.
 TEST_F(IoFaults, ARunAfterAFailedOneIsAsIfTheFailedOneNeverHappened) {
     const std::string worked = read_file(test::data_file("worked.gpx"));
