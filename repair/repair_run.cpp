@@ -83,7 +83,8 @@ RunResult ripara(RepairState& state, const std::string& input_path, const std::s
 
     BlockAssembler assembler(state, output);
     LineReader reader(assembler);
-    std::vector<char> buffer(kReadBlock);
+    // Not zero-filled: only what a read returns is ever looked at.
+    const std::unique_ptr<char[]> buffer(new char[kReadBlock]);
     int64_t lines_reported = 0;
     for (;;) {
         if (callbacks.cancelled && callbacks.cancelled()) {
@@ -94,7 +95,7 @@ RunResult ripara(RepairState& state, const std::string& input_path, const std::s
             report(callbacks, result.status);
             return result;
         }
-        const long n = input->read(buffer.data(), buffer.size());
+        const long n = input->read(buffer.get(), kReadBlock);
         if (n == InputFile::kNothingYet)
             continue;
         if (n < 0) {
@@ -106,7 +107,7 @@ RunResult ripara(RepairState& state, const std::string& input_path, const std::s
         }
         if (n == 0)
             break;
-        reader.feed(buffer.data(), static_cast<size_t>(n));
+        reader.feed(buffer.get(), static_cast<size_t>(n));
         if (reader.lines() != lines_reported) {
             lines_reported = reader.lines();
             report(callbacks, std::string(kLinesReadText) + std::to_string(lines_reported));
