@@ -1,7 +1,6 @@
 #include "repair/repair_run.h"
 
 #include <memory>
-#include <vector>
 
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
