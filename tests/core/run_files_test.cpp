@@ -16,6 +16,7 @@ namespace lurendo {
 namespace {
 
 using test::data_file;
+using test::names_in;
 using test::read_file;
 using test::write_file;
 using ::testing::Contains;
@@ -84,13 +85,6 @@ class FlakyFiles final : public FileSystem {
         bool fail_close_;
     };
 };
-
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 class RunFiles : public ::testing::Test {
   protected:

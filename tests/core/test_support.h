@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// The names in a folder (not recursive).
+std::set<std::string> names_in(const std::filesystem::path& dir);
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);

@@ -92,11 +92,4 @@ void FaultyFiles::remove(const std::string& path) {
     system_file_system().remove(path);
 }
 
-std::set<std::string> names_in(const std::filesystem::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 }  // namespace lurendo::test

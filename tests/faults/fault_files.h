@@ -52,9 +52,6 @@ class FaultyFiles final : public FileSystem {
     std::vector<std::string> temporaries_;
 };
 
-// The names in a folder (not recursive).
-std::set<std::string> names_in(const std::filesystem::path& dir);
-
 // Test sizes are cut down when the sanitizers slow everything.
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool kSanitized = true;
