@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
