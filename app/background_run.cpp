@@ -1,7 +1,9 @@
 #include "app/background_run.h"
 
 #include <QMetaObject>
-#include <exception>
+#include <new>
+
+#include "run/status_text.h"
 
 namespace lurendo {
 
@@ -12,14 +14,14 @@ BackgroundRun::~BackgroundRun() {
 }
 
 bool BackgroundRun::start(const std::string& input, const std::string& output,
-                          std::function<void(const RunReport&)> done) {
+                          std::function<void(const RisultatoRun&)> done) {
     if (running())
         return false;
     cancel_ = false;
     done_ = std::move(done);
     {
         const std::lock_guard lock(progress_mutex_);
-        progress_.clear();
+        progress_ = 0;
         progress_fresh_ = false;
     }
     const unsigned id = ++run_id_;
@@ -41,32 +43,33 @@ std::optional<std::string> BackgroundRun::take_progress() {
     if (!progress_fresh_)
         return std::nullopt;
     progress_fresh_ = false;
-    return progress_;
+    return testo_avanzamento(progress_);
 }
 
 void BackgroundRun::work(const std::string& input, const std::string& output, unsigned run_id) {
     RunCallbacks callbacks;
-    callbacks.cancelled = [this] { return cancel_.load(); };
-    callbacks.status = [this](const std::string& text) {
-        if (text.rfind(kLinesReadText, 0) != 0)
-            return;  // the final text travels with the report
+    callbacks.annullato = [this] { return cancel_.load(); };
+    callbacks.avanzamento = [this](int64_t righe) {
         const std::lock_guard lock(progress_mutex_);
-        progress_ = text;
+        progress_ = righe;
         progress_fresh_ = true;
     };
-    RunReport report;
+    RisultatoRun report;
     try {
-        report = esegui_run(sessione_, input, output, callbacks);
-    } catch (const std::exception& e) {
-        report = RunReport{};
-        report.run.status = std::string("Errore: ") + e.what();
+        report = esegui_run(input, output, callbacks);
+    } catch (const std::bad_alloc&) {
+        // Running out of memory is the one failure a run can throw; the output is left as it was.
+        report = RisultatoRun{};
+        report.esito = Esito::ScritturaFallita;
+        report.uscita = output;
+        report.motivo = "memoria esaurita";
     }
     // Queued to this object's thread; dropped with the object if the window has gone meanwhile.
     QMetaObject::invokeMethod(
         this, [this, report, run_id] { finish(report, run_id); }, Qt::QueuedConnection);
 }
 
-void BackgroundRun::finish(const RunReport& report, unsigned run_id) {
+void BackgroundRun::finish(const RisultatoRun& report, unsigned run_id) {
     if (run_id != run_id_ || !thread_.joinable())
         return;
     thread_.join();  // the worker's last act was to queue this call, so it ends at once

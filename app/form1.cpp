@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "app/file_chooser.h"
+#include "run/status_text.h"
 
 namespace lurendo {
 
@@ -88,7 +89,7 @@ void Form1::ripara(const QString& input) {
         return;
     const QString output = QDir::toNativeSeparators(QDir(cartella_uscita).filePath("out.gpx"));
     const bool started = run_.start(file_name_bytes(input), file_name_bytes(output),
-                                    [this](const RunReport& report) { concludi_run(report); });
+                                    [this](const RisultatoRun& report) { concludi_run(report); });
     if (!started)
         return;
     // No second run may start inside this one; focus comes back to the button afterwards.
@@ -101,16 +102,16 @@ void Form1::mostra_avanzamento() {
         mostra_stato(QString::fromStdString(*text));
 }
 
-void Form1::concludi_run(const RunReport& report) {
+void Form1::concludi_run(const RisultatoRun& report) {
     avanzamento_->stop();
     mostra_avanzamento();  // the final count always shows before the final message
-    mostra_stato(QString::fromStdString(report.run.status));
-    if (report.figure) {
-        lbl_dist_tot->setText(QString::fromStdString(report.figure->lbl_dist_tot));
-        lbl_tempo_tot->setText(QString::fromStdString(report.figure->lbl_tempo_tot));
-        lbl_dist_parz->setText(QString::fromStdString(report.figure->lbl_dist_parz));
-        lbl_tempo_parz->setText(QString::fromStdString(report.figure->lbl_tempo_parz));
-    } else if (!report.run.input_read) {
+    mostra_stato(QString::fromStdString(lurendo::testo_stato(report)));
+    if (report.cifre) {
+        lbl_dist_tot->setText(QString::fromStdString(report.cifre->dist_tot));
+        lbl_tempo_tot->setText(QString::fromStdString(report.cifre->tempo_tot));
+        lbl_dist_parz->setText(QString::fromStdString(report.cifre->dist_parz));
+        lbl_tempo_parz->setText(QString::fromStdString(report.cifre->tempo_parz));
+    } else {
         // No old figures beside an error about this input.
         for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
             value->clear();

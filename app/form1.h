@@ -53,7 +53,7 @@ class Form1 : public QWidget {
     void crea_controlli();
     void mostra_stato(const QString& text);
     void mostra_avanzamento();
-    void concludi_run(const RunReport& report);
+    void concludi_run(const RisultatoRun& report);
     template <typename Handler>
     void protetto(Handler handler);
 

@@ -3,6 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "run/status_text.h"
+
 namespace lurendo {
 
 namespace {
@@ -13,27 +15,27 @@ QString row(const QString& head, const QString& time, const QString& distance) {
 
 }  // namespace
 
-QString figures_table(const Figure& f) {
+QString figures_table(const TestiCifre& f) {
     return row("", "Tempo", "Distanza") +
-           row("Totale", QString::fromStdString(f.lbl_tempo_tot), QString::fromStdString(f.lbl_dist_tot)) +
-           row("In Planata", QString::fromStdString(f.lbl_tempo_parz),
-               QString::fromStdString(f.lbl_dist_parz));
+           row("Totale", QString::fromStdString(f.tempo_tot), QString::fromStdString(f.dist_tot)) +
+           row("In Planata", QString::fromStdString(f.tempo_parz), QString::fromStdString(f.dist_parz));
 }
 
-QString report_json(const RunReport& report, const Sessione& sessione, const QString& output_path) {
-    const Figure figure = report.figure.value_or(Figure{});
+QString report_json(const RisultatoRun& r, const QString& output_path) {
+    const TestiCifre cifre = r.cifre.value_or(TestiCifre{});
+    const Totali totali = r.totali.value_or(Totali{});
     QJsonObject o;
-    o["righe"] = static_cast<qint64>(report.run.righe);
-    o["n_punti"] = static_cast<qint64>(sessione.repair.store.n_punti());
-    o["tempo_tot"] = sessione.totali.tempo_tot;
-    o["dist_tot"] = sessione.totali.dist_tot;
-    o["tempo_parz"] = sessione.totali.tempo_parz;
-    o["dist_parz"] = sessione.totali.dist_parz;
-    o["lbl_dist_tot"] = QString::fromStdString(figure.lbl_dist_tot);
-    o["lbl_tempo_tot"] = QString::fromStdString(figure.lbl_tempo_tot);
-    o["lbl_dist_parz"] = QString::fromStdString(figure.lbl_dist_parz);
-    o["lbl_tempo_parz"] = QString::fromStdString(figure.lbl_tempo_parz);
-    o["lbl_risultato"] = QString::fromStdString(report.run.status);
+    o["righe"] = static_cast<qint64>(r.righe);
+    o["n_punti"] = static_cast<qint64>(r.n_punti);
+    o["tempo_tot"] = totali.tempo_tot;
+    o["dist_tot"] = totali.dist_tot;
+    o["tempo_parz"] = totali.tempo_parz;
+    o["dist_parz"] = totali.dist_parz;
+    o["lbl_dist_tot"] = QString::fromStdString(cifre.dist_tot);
+    o["lbl_tempo_tot"] = QString::fromStdString(cifre.tempo_tot);
+    o["lbl_dist_parz"] = QString::fromStdString(cifre.dist_parz);
+    o["lbl_tempo_parz"] = QString::fromStdString(cifre.tempo_parz);
+    o["lbl_risultato"] = QString::fromStdString(testo_stato(r));
     o["file_out"] = output_path;
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented));
 }

@@ -11,7 +11,8 @@
 #include <cstdio>
 
 #include "cli/cli_output.h"
-#include "stats/session.h"
+#include "run/run.h"
+#include "run/status_text.h"
 
 namespace {
 
@@ -98,31 +99,28 @@ int main(int argc, char* argv[]) {
 
     ProgressLine progress;
     lurendo::RunCallbacks callbacks;
-    callbacks.status = [&progress](const std::string& text) {
-        if (text.starts_with(lurendo::kLinesReadText))
-            progress.show(text, false);
+    callbacks.avanzamento = [&progress](int64_t righe) {
+        progress.show(lurendo::testo_avanzamento(righe), false);
     };
-    callbacks.cancelled = [] { return g_interrupted.load(); };
+    callbacks.annullato = [] { return g_interrupted.load(); };
 
-    lurendo::Sessione sessione;
-    const lurendo::RunReport report =
-        lurendo::esegui_run(sessione, inputs.front().toLocal8Bit().toStdString(),
-                            output_path.toLocal8Bit().toStdString(), callbacks);
+    const lurendo::RisultatoRun report = lurendo::esegui_run(
+        inputs.front().toLocal8Bit().toStdString(), output_path.toLocal8Bit().toStdString(), callbacks);
     progress.end();
 
-    const QString status = QString::fromStdString(report.run.status);
-    const bool ok = report.run.input_read && report.run.output_written;
+    const QString status = QString::fromStdString(lurendo::testo_stato(report));
+    const bool ok = report.esito == lurendo::Esito::Eseguito;
     if (!ok)
         print(stderr, status + "\n");
     if (parser.isSet(json_option)) {
-        print(stdout, lurendo::report_json(report, sessione, output_path));
+        print(stdout, lurendo::report_json(report, output_path));
     } else {
         if (ok)
             print(stdout, status + "\n");
-        if (report.figure)
-            print(stdout, lurendo::figures_table(*report.figure));
+        if (report.cifre)
+            print(stdout, lurendo::figures_table(*report.cifre));
     }
-    if (report.run.cancelled)
+    if (report.esito == lurendo::Esito::Interrotto)
         return 130;
     return ok ? 0 : 1;
 }

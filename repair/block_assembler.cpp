@@ -25,7 +25,7 @@ void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
     if (!has_tag && !mentions_point(piece.text))
         return;
-    std::string& blocco = state_.blocco_trkpt;
+    std::string& blocco = blocco_trkpt_;
     if (in_trkpt_)
         blocco.append(piece.text);
     if (piece.start_tag != Piece::npos) {
@@ -50,25 +50,13 @@ void BlockAssembler::oversized_piece() {
 
 void BlockAssembler::drop_block() {
     in_trkpt_ = false;
-    state_.blocco_trkpt.clear();
-    state_.blocco_trkpt.shrink_to_fit();
+    blocco_trkpt_.clear();
+    blocco_trkpt_.shrink_to_fit();
 }
 
 void BlockAssembler::complete_block() {
     in_trkpt_ = false;
-    switch (state_.filter.elaboro_stringa(state_.blocco_trkpt)) {
-        case FilterVerdict::Passed:
-            out_.write_entry(state_.blocco_trkpt);
-            // The re-laid-out text holds the same coordinates the filter just read.
-            state_.store.add_point(state_.filter.last_lat_units(), state_.filter.last_lon_units(),
-                                   state_.blocco_trkpt);
-            break;
-        case FilterVerdict::Dropped:
-            out_.write_entry({});
-            break;
-        case FilterVerdict::Unreadable:
-            break;
-    }
+    sink_.blocco_completo(blocco_trkpt_);
 }
 
 }  // namespace lurendo

@@ -3,24 +3,25 @@
 
 #include <string_view>
 
+#include <string>
+
 #include "repair/pieces.h"
-#include "repair/track_state.h"
 
 namespace lurendo {
 
 // True when the text holds "trkpt", "ele" or "time", the words that make a piece part of a point.
 bool mentions_point(std::string_view text);
 
-class EntryWriter {
+// Receives every completed track point block, in input order.
+class BlockSink {
   public:
-    virtual ~EntryWriter() = default;
-    // One output entry: a kept point's text, or an empty text for a dropped point; a CR LF follows it.
-    virtual void write_entry(std::string_view text) = 0;
+    virtual ~BlockSink() = default;
+    virtual void blocco_completo(std::string_view blocco_trkpt) = 0;
 };
 
 class BlockAssembler {
   public:
-    BlockAssembler(RepairState& state, EntryWriter& out) : state_(state), out_(out) {}
+    explicit BlockAssembler(BlockSink& sink) : sink_(sink) {}
 
     // One piece of an input line. Pieces that hold none of "trkpt", "ele" and "time" are ignored; a
     // "<trkpt" starts a new block (an unterminated earlier one is lost); a "</trkpt>" or a self-closing
@@ -42,8 +43,8 @@ class BlockAssembler {
     void complete_block();
     void drop_block();
 
-    RepairState& state_;
-    EntryWriter& out_;
+    BlockSink& sink_;
+    std::string blocco_trkpt_;  // the text of the point being assembled
     bool in_trkpt_ = false;
     PieceCutter cutter_;
 };

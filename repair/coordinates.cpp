@@ -15,11 +15,8 @@ bool is_digit(char c) {
 
 }  // namespace
 
-std::optional<int64_t> leggi_coordinata(std::string_view text, std::string_view key, int64_t limit_degrees) {
-    const size_t key_pos = text.find(key);
-    if (key_pos == std::string_view::npos)
-        return std::nullopt;
-    const size_t quote_pos = key_pos + key.size();
+std::optional<int64_t> leggi_coordinata(std::string_view text, size_t key_end, int64_t limit_degrees) {
+    const size_t quote_pos = key_end;
     if (quote_pos >= text.size())
         return std::nullopt;
     const char quote = text[quote_pos];
@@ -51,6 +48,7 @@ std::optional<int64_t> leggi_coordinata(std::string_view text, std::string_view 
         whole = whole * 10 + (value[i] - '0');
     }
     int64_t fraction = 0;
+    bool beyond_ninth = false;  // a non-zero decimal past the ninth: the value as written is larger
     if (i < value.size() && value[i] == '.') {
         ++i;
         int decimals = 0;
@@ -59,6 +57,8 @@ std::optional<int64_t> leggi_coordinata(std::string_view text, std::string_view 
             if (decimals < 9) {
                 fraction = fraction * 10 + (value[i] - '0');
                 ++decimals;
+            } else if (value[i] != '0') {
+                beyond_ninth = true;
             }
         }
         for (; decimals < 9; ++decimals)
@@ -70,7 +70,8 @@ std::optional<int64_t> leggi_coordinata(std::string_view text, std::string_view 
         return std::nullopt;
 
     const int64_t units = whole * kNanoDegrees + fraction;
-    if (units > limit_degrees * kNanoDegrees)
+    const int64_t limit = limit_degrees * kNanoDegrees;
+    if (units > limit || (units == limit && beyond_ninth))
         return std::nullopt;
     return negative ? -units : units;
 }

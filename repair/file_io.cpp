@@ -46,6 +46,7 @@ class PosixOutput final : public OutputFile {
             ::close(fd_);
     }
     bool write(const char* data, size_t size) override {
+        const off_t start = written_;
         while (size > 0) {
             const ssize_t n = ::write(fd_, data, size);
             if (n < 0) {
@@ -55,17 +56,30 @@ class PosixOutput final : public OutputFile {
             }
             data += n;
             size -= static_cast<size_t>(n);
+            written_ += n;
         }
+        // Start writing back now, so the final sync finds little left to do.
+        if (written_ - start >= kEarlyWritebackBytes)
+            ::sync_file_range(fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
         return true;
     }
     bool close() override {
         const int fd = fd_;
         fd_ = -1;
-        return fd >= 0 && ::close(fd) == 0;
+        if (fd < 0)
+            return false;
+        const bool synced = ::fdatasync(fd) == 0;
+        const int sync_error = errno;
+        const bool closed = ::close(fd) == 0;
+        if (!synced)
+            errno = sync_error;
+        return synced && closed;
     }
 
   private:
+    static constexpr off_t kEarlyWritebackBytes = 256 << 10;
     int fd_;
+    off_t written_ = 0;
 };
 
 std::string directory_of(const std::string& path) {
@@ -82,6 +96,13 @@ std::string file_name_of(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A replaced file keeps its permission bits; a new one gets the usual bits the umask leaves.
+void keep_mode_of(const std::string& path, int fd) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     std::unique_ptr<InputFile> open_input(const std::string& path) override {
@@ -92,6 +113,7 @@ class PosixFileSystem final : public FileSystem {
         struct stat st {};
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
             ::close(fd);
+            errno = EISDIR;
             return nullptr;
         }
         const int flags = ::fcntl(fd, F_GETFL);
@@ -110,8 +132,10 @@ class PosixFileSystem final : public FileSystem {
             std::snprintf(suffix, sizeof suffix, "%ld.%u.tmp", static_cast<long>(::getpid()), counter++);
             temp_path = prefix + suffix;
             const int fd = ::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0)
+            if (fd >= 0) {
+                keep_mode_of(final_path, fd);
                 return std::make_unique<PosixOutput>(fd);
+            }
             if (errno != EEXIST)
                 break;
         }
@@ -120,7 +144,16 @@ class PosixFileSystem final : public FileSystem {
     }
 
     bool replace(const std::string& from, const std::string& to) override {
-        return ::rename(from.c_str(), to.c_str()) == 0;
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return false;
+        // The new name itself reaches the disk only with its folder. The file is in its place already,
+        // so a folder that cannot be synced is no reason to call the run failed.
+        const int dir = ::open(directory_of(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+        return true;
     }
 
     void remove(const std::string& path) override { ::unlink(path.c_str()); }
@@ -131,6 +164,27 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& system_file_system() {
     static PosixFileSystem instance;
     return instance;
+}
+
+std::string motivo_errore(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "permesso negato";
+        case ENOENT:
+            return "file inesistente";
+        case EISDIR:
+            return "è una cartella";
+        case ENOSPC:
+        case EDQUOT:
+            return "disco pieno";
+        case EROFS:
+            return "disco di sola lettura";
+        case EIO:
+            return "errore del disco";
+        default:
+            return {};
+    }
 }
 
 }  // namespace lurendo

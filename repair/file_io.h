@@ -1,4 +1,5 @@
-// The file operations a repair run needs, behind an interface so tests can make any of them fail.
+// The file operations a repair run needs, behind an interface so tests can make any of them fail. The real
+// files report why an operation failed through errno, which the run turns into words for the user.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,7 @@ class OutputFile {
     virtual ~OutputFile() = default;
     // Writes all `size` bytes or reports failure.
     virtual bool write(const char* data, size_t size) = 0;
-    // Flushes and closes; false when anything could not be stored.
+    // Puts every byte on the disk and closes; false when anything could not be stored.
     virtual bool close() = 0;
 };
 
@@ -31,15 +32,21 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // nullptr when the file cannot be opened for reading (missing, a directory, no permission).
     virtual std::unique_ptr<InputFile> open_input(const std::string& path) = 0;
-    // Creates a new, unique temporary file in the directory of `final_path`; sets `temp_path`.
+    // Creates a new, unique temporary file in the directory of `final_path`, with the permission bits of
+    // the file it will replace; sets `temp_path`.
     virtual std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
                                                                 std::string& temp_path) = 0;
-    // Atomically puts `from` in the place of `to`.
+    // Atomically and durably puts `from` in the place of `to`: after a power cut `to` is either the old
+    // file or the whole new one.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
 };
 
 // The real files of the machine.
 FileSystem& system_file_system();
+
+// The reason behind an errno value, in Italian words ("permesso negato"); empty when there is no
+// reason worth telling.
+std::string motivo_errore(int error);
 
 }  // namespace lurendo

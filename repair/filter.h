@@ -1,16 +1,24 @@
-// The trackpoint filter: drops a point that jumps away from the one before it and re-lays out the others.
+// The trackpoint filter: drops a point that jumps away from the one before it.
 #pragma once
 
 #include <optional>
-#include <string>
+
+#include "repair/track_point.h"
 
 namespace lurendo {
 
 enum class FilterVerdict {
-    Passed,      // the text was re-laid out in place
-    Dropped,     // the point jumped; the text is unchanged
-    Unreadable,  // a coordinate could not be read; nothing changed
+    Passed,      // the point goes into the repaired track, laid out
+    Dropped,     // the point jumped; it leaves an empty line
+    Unreadable,  // a coordinate could not be read; nothing changed and nothing is written
 };
+
+// A difference of this many degrees or more in latitude or longitude is a jump, not a move.
+inline constexpr double kJumpThreshold = 0.023;
+
+// True when two points `units` (1e-9 degree) apart in one coordinate are a jump apart, compared on the
+// difference of their degree values as the filter compares them.
+bool is_jump(double from_degrees, double to_degrees);
 
 class TrackpointFilter {
   public:
@@ -18,27 +26,8 @@ class TrackpointFilter {
     std::optional<double> G_latitudine;
     std::optional<double> G_longitudine;
 
-    // Judges the point in `testo` against the previous one. A passing point gets its elevation and time
-    // elements on lines of their own, written back into `testo`.
-    FilterVerdict elaboro_stringa(std::string& testo);
-
-    // The exact coordinates (1e-9 degree) of the last point whose coordinates were read.
-    double last_lat_units() const { return last_lat_units_; }
-    double last_lon_units() const { return last_lon_units_; }
-
-    void reset() {
-        G_latitudine.reset();
-        G_longitudine.reset();
-    }
-
-  private:
-    double last_lat_units_ = 0;
-    double last_lon_units_ = 0;
-    std::string relaid_;  // scratch for the re-laid-out text, kept to avoid an allocation per point
+    // Judges `punto` against the previous point and makes it the previous point when its coordinates read.
+    FilterVerdict elaboro_stringa(const PuntoLetto& punto);
 };
-
-// Inserts the line breaks of a passing point: before every "        <ele>" (eight blanks) and after every
-// "</ele>" and "</time>". Appends the result to `out`.
-void relay_out_point(const std::string& testo, std::string& out);
 
 }  // namespace lurendo

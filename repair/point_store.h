@@ -1,61 +1,49 @@
-// The point store: latitude, longitude and time of day of every point the repair run kept.
+// The point store: position and time of day of every point the repair run kept, in input order.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
-#include <limits>
-#include <string>
-#include <string_view>
 
+#include "common/time_of_day.h"
 #include "repair/chunked_array.h"
+#include "repair/track_point.h"
 
 namespace lurendo {
-
-// A time of day split at ":" into hours, minutes and seconds, each already read as a number. A text that
-// does not give three numbers is kept as invalid, and leg durations fall back to their estimate for it.
-struct OraPunto {
-    double ore = std::numeric_limits<double>::quiet_NaN();
-    double minuti = 0;
-    double secondi = 0;
-    bool valida() const { return !std::isnan(ore); }
-};
-
-// Splits a time-of-day text such as "15:04:05" or "15:04:05.2". `fraction_follows` says that the seconds
-// piece carries a fraction with "." as its decimal point.
-OraPunto leggi_ora(std::string_view text, bool fraction_follows);
-
-// The time-of-day text of a point block: the eight characters 17 behind "<time>" (or from the 17th
-// character when there is none), followed by "." and digits when they come right after.
-std::string_view testo_ora(std::string_view blocco, bool& fraction_follows);
-
-struct Punto {
-    double lat = 0;  // 1e-9 degree
-    double lon = 0;  // 1e-9 degree
-    OraPunto ora;
-};
 
 class PointStore {
   public:
     // Number of points stored; indices run from 1 to n_punti.
     int64_t n_punti() const { return static_cast<int64_t>(points_.size()); }
 
-    bool has(int64_t i) const { return i >= 1 && i <= n_punti(); }
-    double lat_punto(int64_t i) const { return has(i) ? at(i).lat : 0; }
-    double lon_punto(int64_t i) const { return has(i) ? at(i).lon : 0; }
-    OraPunto ora_punto(int64_t i) const { return has(i) ? at(i).ora : OraPunto{}; }
+    int64_t lat_punto(int64_t i) const { return at(i).lat; }  // 1e-9 degree
+    int64_t lon_punto(int64_t i) const { return at(i).lon; }  // 1e-9 degree
+    OraDelGiorno ora_punto(int64_t i) const {
+        const Punto& p = at(i);
+        return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile};
+    }
+    // True when a point dropped as a jump came right before point i.
+    bool salto_prima(int64_t i) const { return at(i).salto_prima; }
 
-    // Reads latitude, longitude and time of day from a point block and stores them as the next point.
-    // A coordinate that cannot be read leaves it (and what follows it) at its empty value.
-    void elaboro_stringa2(std::string_view blocco_trkpt);
-
-    void add(const Punto& p) { points_.push_back(p); }
-    // Stores a point whose coordinates are already known; reads only its time of day from the block.
-    void add_point(double lat_units, double lon_units, std::string_view blocco_trkpt);
-    void clear() { points_.clear(); }
+    // Stores a point whose coordinates were read as the next point.
+    void elaboro_stringa2(const PuntoLetto& punto);
+    // A point was dropped as a jump; the next stored point carries the mark.
+    void segna_salto() { jump_pending_ = true; }
 
   private:
+    // 32 bytes: the time of day is kept flat so that it packs with the flags.
+    struct Punto {
+        int64_t lat = 0;
+        int64_t lon = 0;
+        double secondi = 0;
+        uint8_t ore = 0;
+        uint8_t minuti = 0;
+        bool leggibile = false;
+        bool salto_prima = false;
+    };
+    static_assert(sizeof(Punto) == 32);
+
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
     ChunkedArray<Punto> points_;
+    bool jump_pending_ = false;
 };
 
 }  // namespace lurendo

@@ -1,134 +1,94 @@
 #include "repair/repair_run.h"
 
+#include <cerrno>
 #include <memory>
 
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
 #include "repair/output_document.h"
+#include "repair/output_writer.h"
+#include "repair/point_pipeline.h"
 
 namespace lurendo {
 
 namespace {
 
 constexpr size_t kReadBlock = 1 << 20;
-constexpr size_t kWriteBlock = 1 << 20;
-
-// Collects output in a large buffer; after the first failed write it writes nothing more.
-class BufferedOutput final : public EntryWriter {
-  public:
-    explicit BufferedOutput(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {
-        if (file_)
-            buffer_.reserve(kWriteBlock + 4096);
-    }
-    bool usable() const { return file_ && !failed_; }
-
-    void line(std::string_view text) {
-        if (!usable())
-            return;
-        buffer_.append(text);
-        buffer_.append("\r\n");
-        if (buffer_.size() >= kWriteBlock)
-            flush();
-    }
-    void write_entry(std::string_view text) override { line(text); }
-
-    // Writes what is buffered and closes; true when every byte reached the file.
-    bool finish() {
-        if (!usable())
-            return false;
-        flush();
-        const bool closed = file_->close();
-        return !failed_ && closed;
-    }
-
-  private:
-    void flush() {
-        if (!buffer_.empty() && !file_->write(buffer_.data(), buffer_.size()))
-            failed_ = true;
-        buffer_.clear();
-    }
-
-    std::unique_ptr<OutputFile> file_;
-    std::string buffer_;
-    bool failed_ = false;
-};
-
-void report(const RunCallbacks& callbacks, const std::string& text) {
-    if (callbacks.status)
-        callbacks.status(text);
-}
 
 }  // namespace
 
-RunResult ripara(RepairState& state, const std::string& input_path, const std::string& output_path,
-                 const RunCallbacks& callbacks, FileSystem& files) {
-    state.reset();
-    RunResult result;
+Riparazione ripara(const std::string& input_path, const std::string& output_path,
+                   const RunCallbacks& callbacks, FileSystem& files) {
+    Riparazione result;
+    errno = 0;
     std::unique_ptr<InputFile> input = files.open_input(input_path);
     if (!input) {
-        result.status = std::string(kOpenErrorText) + input_path;
-        report(callbacks, result.status);
+        result.esito = Esito::AperturaFallita;
+        result.errore = errno;
         return result;
     }
 
     std::string temp_path;
-    BufferedOutput output(files.create_temporary_beside(output_path, temp_path));
-    const auto discard_temp = [&] {
+    errno = 0;
+    std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path);
+    const int create_error = file ? 0 : errno;
+    OutputWriter output(std::move(file));
+    const auto fail = [&](Esito esito, int error) {
         if (!temp_path.empty())
             files.remove(temp_path);
+        result.esito = esito;
+        result.errore = error;
+        return std::move(result);
     };
     for (const std::string_view header : header_lines())
-        output.line(header);
+        output.riga(header);
 
-    BlockAssembler assembler(state, output);
+    PointPipeline pipeline(output, result.store);
+    BlockAssembler assembler(pipeline);
     LineReader reader(assembler);
     // Not zero-filled: only what a read returns is ever looked at.
     const std::unique_ptr<char[]> buffer(new char[kReadBlock]);
     int64_t lines_reported = 0;
+    const auto report = [&] {
+        result.righe = reader.lines();
+        if (callbacks.avanzamento && result.righe != lines_reported)
+            callbacks.avanzamento(result.righe);
+        lines_reported = result.righe;
+    };
     for (;;) {
-        if (callbacks.cancelled && callbacks.cancelled()) {
-            discard_temp();
-            result.cancelled = true;
+        if (callbacks.annullato && callbacks.annullato()) {
             result.righe = reader.lines();
-            result.status = std::string(kCancelledText);
-            report(callbacks, result.status);
-            return result;
+            return fail(Esito::Interrotto, 0);
         }
+        errno = 0;
         const long n = input->read(buffer.get(), kReadBlock);
         if (n == InputFile::kNothingYet)
             continue;
         if (n < 0) {
-            discard_temp();
+            const int error = errno;
             result.righe = reader.lines();
-            result.status = std::string(kReadErrorText) + input_path;
-            report(callbacks, result.status);
-            return result;
+            return fail(Esito::LetturaFallita, error);
         }
         if (n == 0)
             break;
         reader.feed(buffer.get(), static_cast<size_t>(n));
-        if (reader.lines() != lines_reported) {
-            lines_reported = reader.lines();
-            report(callbacks, std::string(kLinesReadText) + std::to_string(lines_reported));
-        }
+        report();
     }
     input.reset();
     reader.finish();
-    result.input_read = true;
-    result.righe = reader.lines();
-    if (result.righe != lines_reported)
-        report(callbacks, std::string(kLinesReadText) + std::to_string(result.righe));
+    report();
+    result.blocchi = pipeline.blocchi();
+    if (result.blocchi == 0)
+        return fail(Esito::NessunPunto, 0);
 
     for (const std::string_view footer : footer_lines())
-        output.line(footer);
-    result.output_written = output.finish() && files.replace(temp_path, output_path);
-    if (result.output_written) {
-        result.status = std::string(kDoneText) + output_path;
-    } else {
-        discard_temp();
-        result.status = std::string(kWriteErrorText) + output_path;
-    }
-    report(callbacks, result.status);
+        output.riga(footer);
+    if (!output.finish())
+        return fail(Esito::ScritturaFallita, create_error ? create_error : output.error());
+    errno = 0;
+    if (!files.replace(temp_path, output_path))
+        return fail(Esito::ScritturaFallita, errno);
+    result.esito = Esito::Eseguito;
     return result;
 }
 

@@ -1,0 +1,138 @@
+#include "repair/track_point.h"
+
+#include <cstring>
+
+#include "repair/coordinates.h"
+#include "repair/scan.h"
+
+namespace lurendo {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kEleIndent = "        ";  // eight blanks before "<ele>" earn a line break
+constexpr size_t kTimeFieldOffset = 17;              // behind "<time>" and a date such as "2009-07-14T"
+constexpr size_t kNoTimeFieldStart = 16;
+constexpr size_t kTimeFieldLength = 8;
+
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool at(std::string_view text, size_t pos, std::string_view word) {
+    return text.size() - pos >= word.size() && std::memcmp(text.data() + pos, word.data(), word.size()) == 0;
+}
+
+// The ends of the first "lat=" and "lon=": every occurrence ends in "=", so the first "=" behind each name
+// is its first occurrence, and one pass over the "=" signs finds both.
+void find_keys(std::string_view text, size_t& lat_end, size_t& lon_end) {
+    lat_end = lon_end = std::string_view::npos;
+    size_t pos = 3;
+    while ((pos = find_byte(text, '=', pos)) != std::string_view::npos) {
+        const char* name = text.data() + pos - 3;
+        if (name[0] == 'l' && name[1] == 'a' && name[2] == 't' && lat_end == std::string_view::npos)
+            lat_end = pos + 1;
+        else if (name[0] == 'l' && name[1] == 'o' && name[2] == 'n' && lon_end == std::string_view::npos)
+            lon_end = pos + 1;
+        if (lat_end != std::string_view::npos && lon_end != std::string_view::npos)
+            return;
+        ++pos;
+    }
+}
+
+// The time-of-day text of a laid-out block: the eight characters 17 behind "<time>" (or from the 17th
+// character when there is none), followed by "." and digits when they come right after. `last` is the
+// last position the reading looked at.
+std::string_view time_field(std::string_view text, size_t tag, bool& fraction_follows, size_t& last) {
+    const size_t start = tag == std::string_view::npos ? kNoTimeFieldStart : tag + kTimeFieldOffset;
+    fraction_follows = false;
+    last = text.size();
+    if (start >= text.size())
+        return {};
+    size_t end = start + kTimeFieldLength;
+    if (end > text.size())
+        return text.substr(start);
+    if (end + 1 < text.size() && text[end] == '.' && is_digit(text[end + 1])) {
+        fraction_follows = true;
+        ++end;
+        while (end < text.size() && is_digit(text[end]))
+            ++end;
+    }
+    last = end + 1;
+    return text.substr(start, end - start);
+}
+
+OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
+    bool fraction = false;
+    size_t last = 0;
+    const std::string_view field = time_field(punto.testo, tag, fraction, last);
+    // The field is that of the laid-out text. It is the same text unless a line break falls inside it
+    // or the field reaches the end of the block, which real points never do.
+    bool same = tag != std::string_view::npos && last < punto.testo.size();
+    for (const uint32_t b : punto.a_capo) {
+        if (b > tag && b <= last) {
+            same = false;
+            break;
+        }
+    }
+    if (same)
+        return leggi_ora(field, fraction);
+    std::string laid_out;
+    scrivi_disposto(punto, laid_out);
+    const std::string_view text(laid_out);
+    const size_t laid_tag = text.find("<time>");
+    const std::string_view laid_field = time_field(text, laid_tag, fraction, last);
+    return leggi_ora(laid_field, fraction);
+}
+
+}  // namespace
+
+void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
+    punto.testo = blocco;
+    punto.a_capo.clear();
+
+    size_t lat_end = 0;
+    size_t lon_end = 0;
+    find_keys(blocco, lat_end, lon_end);
+    punto.lat =
+        lat_end != std::string_view::npos ? leggi_coordinata(blocco, lat_end, kLatitudeLimit) : std::nullopt;
+    punto.lon =
+        lon_end != std::string_view::npos ? leggi_coordinata(blocco, lon_end, kLongitudeLimit) : std::nullopt;
+
+    // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
+    // or splits another match, so these are also the places in the laid-out text.
+    size_t time_tag = std::string_view::npos;
+    size_t pos = 0;
+    while ((pos = find_byte(blocco, '<', pos)) != std::string_view::npos) {
+        if (at(blocco, pos, "<ele>")) {
+            if (pos >= kEleIndent.size() && at(blocco, pos - kEleIndent.size(), kEleIndent))
+                punto.a_capo.push_back(static_cast<uint32_t>(pos - kEleIndent.size()));
+        } else if (at(blocco, pos, "</ele>")) {
+            punto.a_capo.push_back(static_cast<uint32_t>(pos + 6));
+        } else if (at(blocco, pos, "</time>")) {
+            punto.a_capo.push_back(static_cast<uint32_t>(pos + 7));
+        } else if (time_tag == std::string_view::npos && at(blocco, pos, "<time>")) {
+            time_tag = pos;
+        }
+        ++pos;
+    }
+    punto.ora = read_time(punto, time_tag);
+}
+
+PuntoLetto leggi_punto(std::string_view blocco) {
+    PuntoLetto punto;
+    leggi_punto(blocco, punto);
+    return punto;
+}
+
+void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
+    size_t copied = 0;
+    for (const uint32_t b : punto.a_capo) {
+        out.append(punto.testo.substr(copied, b - copied));
+        out.append(kCrLf);
+        copied = b;
+    }
+    out.append(punto.testo.substr(copied));
+}
+
+}  // namespace lurendo

@@ -1,0 +1,30 @@
+// A completed track point block, parsed once: what the filter judges, the store keeps and the output writes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/time_of_day.h"
+
+namespace lurendo {
+
+struct PuntoLetto {
+    std::string_view testo;        // the block as read, its lines joined without separators
+    std::optional<int64_t> lat;    // 1e-9 degree; empty when absent, malformed or out of range
+    std::optional<int64_t> lon;    // likewise
+    OraDelGiorno ora;              // as the laid-out text gives it: 17 characters behind "<time>"
+    std::vector<uint32_t> a_capo;  // offsets in `testo` before which the laid-out text has a CR LF
+};
+
+// Parses `blocco` into `punto`, reusing its storage; `punto.testo` refers to `blocco`.
+void leggi_punto(std::string_view blocco, PuntoLetto& punto);
+PuntoLetto leggi_punto(std::string_view blocco);
+
+// Appends the laid-out text of a kept point: a CR LF before every "        <ele>" (eight blanks) and
+// after every "</ele>" and "</time>".
+void scrivi_disposto(const PuntoLetto& punto, std::string& out);
+
+}  // namespace lurendo

@@ -1,0 +1,32 @@
+// One run, as the window and the command line start it: repair the track, then the statistics over the
+// kept points, ending in one typed result.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "repair/file_io.h"
+#include "repair/repair_run.h"
+#include "stats/figures.h"
+#include "stats/totals.h"
+
+namespace lurendo {
+
+struct RisultatoRun {
+    Esito esito = Esito::Interrotto;
+    std::string ingresso;  // the input path as given
+    std::string uscita;    // the output path as given
+    std::string motivo;    // why it failed, in Italian words; empty when unknown or not failed
+    int64_t righe = 0;     // input lines read
+    int64_t n_punti = 0;   // points kept
+    // Present when the input was read to its end and held points (done, or the output failed).
+    std::optional<Totali> totali;
+    std::optional<TestiCifre> cifre;
+};
+
+// Every run starts afresh: nothing of an earlier run counts.
+RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita,
+                        const RunCallbacks& callbacks = {}, FileSystem& files = system_file_system());
+
+}  // namespace lurendo

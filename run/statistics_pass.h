@@ -1,0 +1,13 @@
+// The statistics pass: every leg between consecutive kept points, added to the totals.
+#pragma once
+
+#include "repair/point_store.h"
+#include "stats/totals.h"
+
+namespace lurendo {
+
+// Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
+// longitude is a relocation (recordings joined from different places), not a leg: it adds nothing.
+Totali passo_statistiche(const PointStore& store);
+
+}  // namespace lurendo
