@@ -166,13 +166,13 @@ FileSystem& system_file_system() {
     return instance;
 }
 
-std::string motivo_errore(int error) {
+std::string motivo_errore(int error, bool output) {
     switch (error) {
         case EACCES:
         case EPERM:
             return "permesso negato";
         case ENOENT:
-            return "file inesistente";
+            return output ? "cartella inesistente" : "file inesistente";
         case EISDIR:
             return "è una cartella";
         case ENOSPC:

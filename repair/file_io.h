@@ -46,7 +46,7 @@ class FileSystem {
 FileSystem& system_file_system();
 
 // The reason behind an errno value, in Italian words ("permesso negato"); empty when there is no
-// reason worth telling.
-std::string motivo_errore(int error);
+// reason worth telling. For an output, a missing path means a missing folder.
+std::string motivo_errore(int error, bool output = false);
 
 }  // namespace lurendo

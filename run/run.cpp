@@ -6,12 +6,16 @@ namespace lurendo {
 
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita, const RunCallbacks& callbacks,
                         FileSystem& files) {
-    Riparazione riparazione = ripara(ingresso, uscita, callbacks, files);
+    return risultato_run(ripara(ingresso, uscita, callbacks, files), ingresso, uscita);
+}
+
+RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
+                           const std::string& uscita) {
     RisultatoRun result;
     result.esito = riparazione.esito;
     result.ingresso = ingresso;
     result.uscita = uscita;
-    result.motivo = motivo_errore(riparazione.errore);
+    result.motivo = motivo_errore(riparazione.errore, result.esito == Esito::ScritturaFallita);
     result.righe = riparazione.righe;
     result.n_punti = riparazione.store.n_punti();
     if (result.esito == Esito::Eseguito || result.esito == Esito::ScritturaFallita) {

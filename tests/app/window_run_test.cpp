@@ -108,7 +108,8 @@ TEST_F(WindowRun, AnUnreadableInputShowsTheErrorAndEmptiesTheFigures) {
     click_ripara();
     ASSERT_TRUE(test::wait_for_run(form));
 
-    EXPECT_EQ(label_text(form, "lbl_risultato"), "Errore: impossibile aprire il file " + missing);
+    EXPECT_EQ(label_text(form, "lbl_risultato"),
+              "Errore: impossibile aprire il file " + missing + " (file inesistente)");
     EXPECT_EQ(figures(), QStringList({"", "", "", ""}));
     EXPECT_EQ(read_file(out), "earlier");
     EXPECT_TRUE(control<QPushButton>(form, "cmd_ripara")->isEnabled());
@@ -118,8 +119,9 @@ TEST_F(WindowRun, AnOutputThatCannotBeWrittenIsReportedNotCalledDone) {
     test::prepare(form, data_path("worked.gpx"), dir.file("no-such-folder"));
     click_ripara();
     ASSERT_TRUE(test::wait_for_run(form));
-    EXPECT_EQ(label_text(form, "lbl_risultato"),
-              "Errore: impossibile scrivere il file " + out_path(dir.file("no-such-folder")));
+    EXPECT_EQ(label_text(form, "lbl_risultato"), "Errore: impossibile scrivere il file " +
+                                                     out_path(dir.file("no-such-folder")) +
+                                                     " (cartella inesistente)");
 }
 
 TEST_F(WindowRun, AnErrorInsideTheHandlerIsShownAndTheWindowGoesOn) {

@@ -4,15 +4,16 @@
 #include <string>
 
 #include "repair/coordinates.h"
+#include "repair/track_point.h"
 
 namespace lurendo {
 namespace {
 
 std::optional<int64_t> lat_of(const std::string& value) {
-    return leggi_latitudine("<trkpt lat=\"" + value + "\" lon=\"10.5\">");
+    return leggi_punto("<trkpt lat=\"" + value + "\" lon=\"10.5\">").lat;
 }
 std::optional<int64_t> lon_of(const std::string& value) {
-    return leggi_longitudine("<trkpt lat=\"45.5\" lon=\"" + value + "\">");
+    return leggi_punto("<trkpt lat=\"45.5\" lon=\"" + value + "\">").lon;
 }
 
 TEST(Coordinates, TwoIntegerDigitsAndNineDecimalsGiveTheDigitsAsUnits) {
@@ -42,22 +43,27 @@ TEST(Coordinates, FewerDecimalsArePaddedAndExtraDecimalsAreCutNotRounded) {
 }
 
 TEST(Coordinates, SingleQuotesAndBlanksInsideTheQuotesAreAccepted) {
-    EXPECT_EQ(leggi_latitudine("<trkpt lat='45.512845678' lon='10.713045678'>"), 45512845678);
-    EXPECT_EQ(leggi_longitudine("<trkpt lat='45.512845678' lon='10.713045678'>"), 10713045678);
+    EXPECT_EQ(leggi_punto("<trkpt lat='45.512845678' lon='10.713045678'>").lat, 45512845678);
+    EXPECT_EQ(leggi_punto("<trkpt lat='45.512845678' lon='10.713045678'>").lon, 10713045678);
     EXPECT_EQ(lat_of(" 45.5 "), 45500000000);
     EXPECT_EQ(lat_of("\t-1.5"), -1500000000);
 }
 
 TEST(Coordinates, TheFirstOccurrenceOfTheKeyCounts) {
-    EXPECT_EQ(leggi_latitudine("<trkpt lat=\"1.5\" lat=\"2.5\">"), 1500000000);
+    EXPECT_EQ(leggi_punto("<trkpt lat=\"1.5\" lat=\"2.5\">").lat, 1500000000);
     // "lon=" inside another attribute name comes first and is the one read.
-    EXPECT_FALSE(leggi_longitudine("<trkpt xlon=5 lat=\"1\" lon=\"2\">").has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt xlon=5 lat=\"1\" lon=\"2\">").lon.has_value());
 }
 
 TEST(Coordinates, TheRangeIsNinetyForLatitudeAndOneEightyForLongitude) {
     EXPECT_EQ(lat_of("90"), 90 * kNanoDegrees);
     EXPECT_EQ(lat_of("-90.000000000"), -90 * kNanoDegrees);
     EXPECT_FALSE(lat_of("90.000000001").has_value());
+    // The range holds for the value as written, before decimals past the ninth are cut.
+    EXPECT_FALSE(lat_of("90.0000000001").has_value());
+    EXPECT_FALSE(lon_of("-180.00000000000001").has_value());
+    EXPECT_EQ(lat_of("90.0000000000000"), 90 * kNanoDegrees);
+    EXPECT_EQ(lat_of("89.9999999999"), 89999999999);
     EXPECT_FALSE(lat_of("-91").has_value());
     EXPECT_EQ(lon_of("180"), 180 * kNanoDegrees);
     EXPECT_EQ(lon_of("-180"), -180 * kNanoDegrees);
@@ -73,12 +79,12 @@ TEST(Coordinates, UnreadableFormsGiveNothing) {
 }
 
 TEST(Coordinates, AMissingKeyOrQuoteGivesNothing) {
-    EXPECT_FALSE(leggi_latitudine("<trkpt lon=\"10.5\">").has_value());
-    EXPECT_FALSE(leggi_latitudine("<trkpt lat=45.5 lon=\"10.5\">").has_value());
-    EXPECT_FALSE(leggi_latitudine("<trkpt lat=\"45.5").has_value());
-    EXPECT_FALSE(leggi_latitudine("<trkpt lat='45.5\" lon='10.5'>").has_value());
-    EXPECT_FALSE(leggi_latitudine("<trkpt lat=").has_value());
-    EXPECT_FALSE(leggi_latitudine("<trkpt LAT=\"45.5\">").has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt lon=\"10.5\">").lat.has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt lat=45.5 lon=\"10.5\">").lat.has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt lat=\"45.5").lat.has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt lat='45.5\" lon='10.5'>").lat.has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt lat=").lat.has_value());
+    EXPECT_FALSE(leggi_punto("<trkpt LAT=\"45.5\">").lat.has_value());
 }
 
 }  // namespace

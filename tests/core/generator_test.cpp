@@ -13,7 +13,8 @@
 #include "bench/gpx_layout.h"
 #include "bench/session_simulator.h"
 #include "bench/track_generator.h"
-#include "stats/session.h"
+#include "run/run.h"
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo::bench {
@@ -231,17 +232,17 @@ TEST(TrackGenerator, RepairToolReadsTheHourAsTheSessionItIs) {
     test::TempDir dir;
     const std::string input = dir.file("session.gpx");
     test::write_file(input, generate({.points = 3600, .seed = 7, .spikes = 3}));
-    Sessione sessione;
-    const RunReport report = esegui_run(sessione, input, dir.file("out.gpx"), {});
-    ASSERT_TRUE(report.run.output_written);
-    EXPECT_EQ(report.run.righe, 5 + 4 * 3600 + 3);
+    const test::RunCapture r = test::run_paths(input, dir.file("out.gpx"));
+    const RisultatoRun& report = r.report;
+    ASSERT_EQ(report.esito, Esito::Eseguito);
+    EXPECT_EQ(report.righe, 5 + 4 * 3600 + 3);
     // Each spike and the point after it are dropped; the clock still covers the whole hour.
-    EXPECT_EQ(sessione.repair.store.n_punti(), 3600 - 2 * 3);
-    EXPECT_DOUBLE_EQ(sessione.totali.tempo_tot, 3599);
-    EXPECT_GT(sessione.totali.dist_tot, 10'000);
-    EXPECT_LT(sessione.totali.dist_tot, 35'000);
-    EXPECT_GT(sessione.totali.tempo_parz, 0.4 * 3599);
-    EXPECT_LT(sessione.totali.tempo_parz, 0.9 * 3599);
+    EXPECT_EQ(r.store.n_punti(), 3600 - 2 * 3);
+    EXPECT_DOUBLE_EQ(r.report.totali->tempo_tot, 3599);
+    EXPECT_GT(r.report.totali->dist_tot, 10'000);
+    EXPECT_LT(r.report.totali->dist_tot, 35'000);
+    EXPECT_GT(r.report.totali->tempo_parz, 0.4 * 3599);
+    EXPECT_LT(r.report.totali->tempo_parz, 0.9 * 3599);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Streaming the input: the same entries whatever the block size, and bounded memory on endless lines.
 #include "repair/line_reader.h"
+#include "repair/point_pipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,18 @@
 namespace lurendo {
 namespace {
 
-class Entries final : public EntryWriter {
+// Keeps every completed block and hands it on to the points.
+class Entries final : public BlockSink {
   public:
-    void write_entry(std::string_view text) override { entries.emplace_back(text); }
+    explicit Entries(BlockSink& next) : next_(next) {}
+    void blocco_completo(std::string_view text) override {
+        entries.emplace_back(text);
+        next_.blocco_completo(text);
+    }
     std::vector<std::string> entries;
+
+  private:
+    BlockSink& next_;
 };
 
 struct Fed {
@@ -26,9 +35,12 @@ struct Fed {
 
 // Feeds `input` in blocks of `block` bytes, as a run reads a file.
 Fed feed(const std::string& input, size_t block) {
-    RepairState state;
-    Entries out;
-    BlockAssembler assembler(state, out);
+    std::string written;
+    OutputWriter output(std::make_unique<test::StringOutput>(written));
+    PointStore store;
+    PointPipeline pipeline(output, store);
+    Entries out(pipeline);
+    BlockAssembler assembler(out);
     LineReader reader(assembler);
     Fed fed;
     for (size_t pos = 0; pos < input.size(); pos += block) {
@@ -39,7 +51,7 @@ Fed feed(const std::string& input, size_t block) {
     reader.finish();
     fed.entries = out.entries;
     fed.lines = reader.lines();
-    fed.points = state.store.n_punti();
+    fed.points = store.n_punti();
     return fed;
 }
 

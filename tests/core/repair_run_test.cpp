@@ -33,19 +33,18 @@ size_t count_of(const std::string& text, const std::string& key) {
 
 class RepairRun : public ::testing::Test {
   protected:
-    test::RunCapture run(const std::string& input) { return test::run_bytes(sessione, dir, input); }
-    const PointStore& store() const { return sessione.repair.store; }
+    test::RunCapture run(const std::string& input) { return test::run_bytes(dir, input); }
 
     test::TempDir dir;
-    Sessione sessione;
 };
 
 TEST_F(RepairRun, TheLineCountGoesPast32767) {
     std::string input;
-    for (int i = 0; i < 40000; ++i)
+    for (int i = 0; i < 39999; ++i)
         input += "<x/>\r\n";
+    input += "<trkpt lat=\"45.5\" lon=\"10.5\"/>\r\n";
     const test::RunCapture r = run(input);
-    EXPECT_EQ(r.report.run.righe, 40000);
+    EXPECT_EQ(r.report.righe, 40000);
     EXPECT_THAT(r.statuses,
                 ElementsAre("Righe elaborate: 40000", "Procedura eseguita. File: " + dir.file("out.gpx")));
 }
@@ -67,36 +66,36 @@ TEST_F(RepairRun, LinesWithoutTrkptEleOrTimeDoNotReachThePoint) {
 TEST_F(RepairRun, APointOnOneLineIsLaidOutLikeOneWrittenOverFourLines) {
     const test::RunCapture r = run(canonical_document(replace_all(kA, "\r\n", "") + "\r\n" + kB));
     EXPECT_EQ(r.output, repaired_document(kA + kB));
-    EXPECT_EQ(r.report.run.righe, 12);
+    EXPECT_EQ(r.report.righe, 12);
 }
 
 TEST_F(RepairRun, AStartTagWithoutEndTagIsLostWhenTheNextPointStarts) {
     const std::string unterminated = "      <trkpt lat=\"45.5\" lon=\"10.5\">\r\n        <ele>1</ele>\r\n";
     const test::RunCapture r = run(canonical_document(unterminated + kA + unterminated));
     EXPECT_EQ(r.output, repaired_document(kA));
-    EXPECT_EQ(store().n_punti(), 1);
-    EXPECT_EQ(store().lat_punto(1), 45512345678.0);
+    EXPECT_EQ(r.store.n_punti(), 1);
+    EXPECT_EQ(r.store.lat_punto(1), 45512345678.0);
 }
 
 TEST_F(RepairRun, AnEndTagWithNoPointOpenHasNoEffect) {
     const test::RunCapture r = run(canonical_document("      </trkpt>\r\n" + kA + "      </trkpt>\r\n" + kB));
     EXPECT_EQ(r.output, repaired_document(kA + kB));
-    EXPECT_EQ(store().n_punti(), 2);
+    EXPECT_EQ(r.store.n_punti(), 2);
 }
 
 TEST_F(RepairRun, TagsInCapitalsAreNotPoints) {
     const std::string capital = replace_all(replace_all(kA, "<trkpt", "<TRKPT"), "</trkpt>", "</TRKPT>");
     const test::RunCapture r = run(canonical_document(capital + kB));
     EXPECT_EQ(r.output, repaired_document(kB));
-    EXPECT_EQ(store().n_punti(), 1);
+    EXPECT_EQ(r.store.n_punti(), 1);
 }
 
 TEST_F(RepairRun, ATimeOutsideAnyPointIsIgnored) {
     const std::string metadata = "  <metadata>\r\n    <time>2009-07-14T11:11:11Z</time>\r\n  </metadata>\r\n";
     const test::RunCapture r = run(metadata + canonical_document(kA + kB));
     EXPECT_EQ(r.output, repaired_document(kA + kB));
-    EXPECT_EQ(store().ora_punto(1).ore, 15);
-    EXPECT_EQ(store().ora_punto(1).secondi, 1);
+    EXPECT_EQ(r.store.ora_punto(1).ore, 15);
+    EXPECT_EQ(r.store.ora_punto(1).secondi, 1);
 }
 
 TEST_F(RepairRun, BytesOfAKeptPointPassUnchanged) {
@@ -117,7 +116,7 @@ TEST_F(RepairRun, UnreadableCoordinatesGiveNoEntry) {
     bad += "      <trkpt lat=\"45.5 lon=\"10.5\">\r\n      </trkpt>\r\n";
     const test::RunCapture r = run(canonical_document(kA + bad + kB));
     EXPECT_EQ(r.output, repaired_document(kA + kB));
-    EXPECT_EQ(store().n_punti(), 2);
+    EXPECT_EQ(r.store.n_punti(), 2);
 }
 
 TEST_F(RepairRun, CoordinatesInAnyCommonFormAreKeptAndStoredAtTheirScale) {
@@ -132,18 +131,18 @@ TEST_F(RepairRun, CoordinatesInAnyCommonFormAreKeptAndStoredAtTheirScale) {
                                           canonical_point("-33.1234", "151.1234", "10:00:01") +
                                           canonical_point("-33.12345678999", "151.12345678999", "10:00:02") +
                                           "\r\n\r\n"));
-    ASSERT_EQ(store().n_punti(), 3);
-    EXPECT_EQ(store().lat_punto(1), -33123456789.0);
-    EXPECT_EQ(store().lon_punto(1), 151123456789.0);
-    EXPECT_EQ(store().lat_punto(2), -33123400000.0);
-    EXPECT_EQ(store().lon_punto(3), 151123456789.0);
+    ASSERT_EQ(r.store.n_punti(), 3);
+    EXPECT_EQ(r.store.lat_punto(1), -33123456789.0);
+    EXPECT_EQ(r.store.lon_punto(1), 151123456789.0);
+    EXPECT_EQ(r.store.lat_punto(2), -33123400000.0);
+    EXPECT_EQ(r.store.lon_punto(3), 151123456789.0);
 
     const std::string near_greenwich = canonical_point("9.713045678", "0.5", "10:00:00") +
                                        "      <trkpt lat='9.7131' lon=' 0.5001 '></trkpt>\r\n";
     const test::RunCapture r2 = run(canonical_document(near_greenwich));
     EXPECT_EQ(r2.output, repaired_document(near_greenwich));
-    EXPECT_EQ(store().lat_punto(1), 9713045678.0);
-    EXPECT_EQ(store().lon_punto(2), 500100000.0);
+    EXPECT_EQ(r2.store.lat_punto(1), 9713045678);
+    EXPECT_EQ(r2.store.lon_punto(2), 500100000);
 }
 
 TEST_F(RepairRun, LfOnlyAndCrOnlyFilesAreReadLikeCrLfFiles) {
@@ -151,18 +150,18 @@ TEST_F(RepairRun, LfOnlyAndCrOnlyFilesAreReadLikeCrLfFiles) {
     for (const char* end : {"\n", "\r"}) {
         const test::RunCapture r = run(replace_all(crlf, "\r\n", end));
         EXPECT_EQ(r.output, repaired_document(kA + kB + kC)) << (end[0] == '\n' ? "LF" : "CR");
-        EXPECT_EQ(r.report.run.righe, 19);
-        EXPECT_EQ(store().n_punti(), 3);
+        EXPECT_EQ(r.report.righe, 19);
+        EXPECT_EQ(r.store.n_punti(), 3);
     }
 }
 
 TEST_F(RepairRun, LineEndsAreCrLfCrOrLfAndLfCrIsTwo) {
-    EXPECT_EQ(run("a\n\rb").report.run.righe, 3);
-    EXPECT_EQ(run("a\r\n\r\nb").report.run.righe, 3);
-    EXPECT_EQ(run("a\r\r\nb\n\n").report.run.righe, 4);
-    EXPECT_EQ(run("a\r\nb").report.run.righe, 2) << "a last line without an end counts";
-    EXPECT_EQ(run("a\r\nb\r\n").report.run.righe, 2) << "an end at the very end adds no line";
-    EXPECT_EQ(run("\n").report.run.righe, 1);
+    EXPECT_EQ(run("a\n\rb").report.righe, 3);
+    EXPECT_EQ(run("a\r\n\r\nb").report.righe, 3);
+    EXPECT_EQ(run("a\r\r\nb\n\n").report.righe, 4);
+    EXPECT_EQ(run("a\r\nb").report.righe, 2) << "a last line without an end counts";
+    EXPECT_EQ(run("a\r\nb\r\n").report.righe, 2) << "an end at the very end adds no line";
+    EXPECT_EQ(run("\n").report.righe, 1);
 }
 
 TEST_F(RepairRun, APointWithMixedLineEndsIsTheSamePoint) {
@@ -180,7 +179,7 @@ TEST_F(RepairRun, AnEndTagAndTheNextStartTagOnOneLineKeepBothPoints) {
     const test::RunCapture r = run(canonical_document(joined_tags + second_rest));
     EXPECT_EQ(r.output,
               repaired_document(kA + "<trkpt lat=\"45.512545678\" lon=\"10.712545678\">\r\n" + second_rest));
-    EXPECT_EQ(store().n_punti(), 2);
+    EXPECT_EQ(r.store.n_punti(), 2);
 }
 
 TEST_F(RepairRun, AMinifiedOneLineFileKeepsEveryPoint) {
@@ -196,10 +195,10 @@ TEST_F(RepairRun, AMinifiedOneLineFileKeepsEveryPoint) {
                                           "<time>2009-07-14T15:04:01Z</time>\r\n</trkpt>\r\n"
                                           "<trkpt lat=\"45.512545678\" lon=\"10.712545678\"><ele>66</ele>\r\n"
                                           "<time>2009-07-14T15:04:05Z</time>\r\n</trkpt>\r\n"));
-    EXPECT_EQ(r.report.run.righe, 1);
-    EXPECT_EQ(store().n_punti(), 2);
-    EXPECT_DOUBLE_EQ(sessione.totali.tempo_tot, 4);
-    EXPECT_DOUBLE_EQ(sessione.totali.dist_tot, 24.5 / 3.6 * 4);
+    EXPECT_EQ(r.report.righe, 1);
+    EXPECT_EQ(r.store.n_punti(), 2);
+    EXPECT_DOUBLE_EQ(r.report.totali->tempo_tot, 4);
+    EXPECT_DOUBLE_EQ(r.report.totali->dist_tot, 24.5 / 3.6 * 4);
 }
 
 TEST_F(RepairRun, ASegmentTagBeforeAStartTagStaysOutOfThePoint) {
@@ -231,11 +230,11 @@ TEST_F(RepairRun, SelfClosingPointsAreWrittenAndStored) {
                                           "      <trkpt lat=\"45.5002\" lon=\"10.5002\"/>\r\n"
                                           "<trkpt lat=\"45.5003\" lon=\"10.5003\"/>\r\n" +
                                           next));
-    ASSERT_EQ(store().n_punti(), 5);
-    EXPECT_EQ(store().lat_punto(1), 45500000000.0);
-    EXPECT_EQ(store().lon_punto(4), 10500300000.0);
-    EXPECT_FALSE(store().ora_punto(4).valida());
-    EXPECT_EQ(store().lat_punto(5), 45500400000.0);
+    ASSERT_EQ(r.store.n_punti(), 5);
+    EXPECT_EQ(r.store.lat_punto(1), 45500000000.0);
+    EXPECT_EQ(r.store.lon_punto(4), 10500300000.0);
+    EXPECT_FALSE(r.store.ora_punto(4).leggibile);
+    EXPECT_EQ(r.store.lat_punto(5), 45500400000.0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What a run does with its files: out.gpx is replaced whole or not at all, and the status says which.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -92,35 +94,36 @@ class RunFiles : public ::testing::Test {
         write_file(in, read_file(data_file("worked.gpx")));
         write_file(out, kOld);
     }
-    RunReport run(const std::string& input, const std::string& output,
-                  FileSystem& files = system_file_system()) {
-        RunCallbacks callbacks;
-        callbacks.status = [&](const std::string& s) { statuses.push_back(s); };
-        return esegui_run(sessione, input, output, callbacks, files);
+    RisultatoRun run(const std::string& input, const std::string& output,
+                     FileSystem& files = system_file_system(), const std::function<bool()>& cancelled = {}) {
+        test::RunCapture capture = test::run_paths(input, output, files, cancelled);
+        statuses = capture.statuses;
+        n_punti = capture.store.n_punti();
+        return capture.report;
     }
     void expect_old_output_untouched() const {
         EXPECT_EQ(read_file(out), kOld);
         EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"})) << "no temporary left";
     }
-    void expect_worked_figures(const RunReport& report) const {
-        ASSERT_TRUE(report.figure.has_value());
-        EXPECT_EQ(report.figure->lbl_dist_tot, "0,03 km");
-        EXPECT_EQ(report.figure->lbl_tempo_tot, "0:0:8");
-        EXPECT_EQ(report.figure->lbl_dist_parz, "0,03 km");
-        EXPECT_EQ(report.figure->lbl_tempo_parz, "0:0:4");
+    void expect_worked_figures(const RisultatoRun& report) const {
+        ASSERT_TRUE(report.cifre.has_value());
+        EXPECT_EQ(report.cifre->dist_tot, "0,03 km");
+        EXPECT_EQ(report.cifre->tempo_tot, "0:0:8");
+        EXPECT_EQ(report.cifre->dist_parz, "0,03 km");
+        EXPECT_EQ(report.cifre->tempo_parz, "0:0:4");
     }
 
     const std::string kOld = "an earlier out.gpx\r\nwith two lines\r\n";
     test::TempDir dir;
     const std::string in = dir.file("in.gpx");
     const std::string out = dir.file("out.gpx");
-    Sessione sessione;
     std::vector<std::string> statuses;
+    int64_t n_punti = 0;
 };
 
 TEST_F(RunFiles, ASuccessfulRunReplacesTheWholeOldOutputAndLeavesNothingElse) {
-    const RunReport report = run(in, out);
-    EXPECT_TRUE(report.run.output_written);
+    const RisultatoRun report = run(in, out);
+    EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"}));
     EXPECT_EQ(statuses.back(), "Procedura eseguita. File: " + out);
@@ -128,19 +131,21 @@ TEST_F(RunFiles, ASuccessfulRunReplacesTheWholeOldOutputAndLeavesNothingElse) {
 
 TEST_F(RunFiles, AMissingInputSaysSoAndTouchesNothing) {
     const std::string missing = dir.file("missing.gpx");
-    const RunReport report = run(missing, out);
-    EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + missing));
-    EXPECT_EQ(report.run.status, statuses.back());
-    EXPECT_FALSE(report.figure.has_value());
-    EXPECT_FALSE(report.run.input_read);
-    EXPECT_FALSE(report.run.output_written);
+    const RisultatoRun report = run(missing, out);
+    EXPECT_THAT(statuses,
+                ElementsAre("Errore: impossibile aprire il file " + missing + " (file inesistente)"));
+    EXPECT_EQ(testo_stato(report), statuses.back());
+    EXPECT_FALSE(report.cifre.has_value());
+    EXPECT_FALSE(report.totali.has_value());
+    EXPECT_FALSE((report.esito == Esito::Eseguito));
     expect_old_output_untouched();
 }
 
 TEST_F(RunFiles, AFolderAsInputCannotBeOpened) {
-    const RunReport report = run(dir.path().string(), out);
-    EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + dir.path().string()));
-    EXPECT_FALSE(report.figure.has_value());
+    const RisultatoRun report = run(dir.path().string(), out);
+    EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + dir.path().string() +
+                                      " (è una cartella)"));
+    EXPECT_FALSE(report.cifre.has_value());
     expect_old_output_untouched();
 }
 
@@ -148,22 +153,22 @@ TEST_F(RunFiles, AReadErrorBeforeTheEndSaysSoAndTouchesNothing) {
     FlakyFiles files;
     files.fail_read_after = 300;
     files.chunk = 100;
-    const RunReport report = run(in, out, files);
+    const RisultatoRun report = run(in, out, files);
     EXPECT_EQ(statuses.back(), "Errore durante la lettura del file " + in);
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
-    EXPECT_FALSE(report.figure.has_value());
-    EXPECT_FALSE(report.run.input_read);
+    EXPECT_FALSE(report.cifre.has_value());
+    EXPECT_FALSE(report.totali.has_value());
     expect_old_output_untouched();
 }
 
 TEST_F(RunFiles, AnOutputFolderThatDoesNotExistSaysSoButTheFiguresAreComputed) {
     const std::string nowhere = dir.file("missing/out.gpx");
-    const RunReport report = run(in, nowhere);
-    EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + nowhere);
+    const RisultatoRun report = run(in, nowhere);
+    EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + nowhere + " (cartella inesistente)");
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
-    EXPECT_TRUE(report.run.input_read);
-    EXPECT_FALSE(report.run.output_written);
-    EXPECT_EQ(report.run.righe, 19);
+    EXPECT_TRUE(report.totali.has_value());
+    EXPECT_FALSE((report.esito == Esito::Eseguito));
+    EXPECT_EQ(report.righe, 19);
     expect_worked_figures(report);
     expect_old_output_untouched();
 }
@@ -171,30 +176,59 @@ TEST_F(RunFiles, AnOutputFolderThatDoesNotExistSaysSoButTheFiguresAreComputed) {
 TEST_F(RunFiles, AFailedCloseRemovesTheTemporaryAndKeepsTheOldOutput) {
     FlakyFiles files;
     files.fail_close = true;
-    const RunReport report = run(in, out, files);
+    const RisultatoRun report = run(in, out, files);
     EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + out);
-    EXPECT_FALSE(report.run.output_written);
+    EXPECT_FALSE((report.esito == Esito::Eseguito));
     expect_worked_figures(report);
     ASSERT_EQ(files.temporaries.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(files.temporaries[0]));
     expect_old_output_untouched();
 }
 
+// Nothing to repair is no success: an empty file or random bytes leave a good out.gpx as it was.
+TEST_F(RunFiles, AnInputWithoutAnyTrackPointIsAnErrorAndKeepsTheOldOutput) {
+    std::string noise;
+    for (int i = 0; i < 5000; ++i)
+        noise.push_back(static_cast<char>((i * 7919 + 13) % 251));
+    for (const std::string& content : {std::string(), noise, std::string("<gpx><trk><trkpt lat=\"1\"")}) {
+        write_file(in, content);
+        const RisultatoRun report = run(in, out);
+        EXPECT_EQ(report.esito, Esito::NessunPunto);
+        EXPECT_EQ(statuses.back(), "Errore: nessun punto di traccia nel file " + in);
+        EXPECT_TRUE(fallito(report));
+        EXPECT_FALSE(report.cifre.has_value());
+        expect_old_output_untouched();
+    }
+}
+
+// A replaced out.gpx keeps the permission bits it had; a new one gets the usual ones.
+TEST_F(RunFiles, AReplacedOutputKeepsItsPermissionBits) {
+    namespace fs = std::filesystem;
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(run(in, out).esito, Esito::Eseguito);
+    EXPECT_EQ(fs::status(out).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
+
+    const std::string fresh = dir.file("fresh.gpx");
+    ASSERT_EQ(run(in, fresh).esito, Esito::Eseguito);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(fresh).permissions()), 0666 & ~mask);
+}
+
 TEST_F(RunFiles, AStoppedRunKeepsTheOldOutput) {
-    RunCallbacks callbacks;
-    callbacks.status = [&](const std::string& s) { statuses.push_back(s); };
-    callbacks.cancelled = [] { return true; };
-    const RunReport report = esegui_run(sessione, in, out, callbacks);
-    EXPECT_TRUE(report.run.cancelled);
-    EXPECT_FALSE(report.figure.has_value());
+    const RisultatoRun report = run(in, out, system_file_system(), [] { return true; });
+    EXPECT_TRUE((report.esito == Esito::Interrotto));
+    EXPECT_FALSE(report.cifre.has_value());
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
     expect_old_output_untouched();
 }
 
 TEST_F(RunFiles, TheOutputItselfCanBeTheInput) {
     write_file(out, read_file(data_file("worked.gpx")));
-    const RunReport report = run(out, out);
-    EXPECT_TRUE(report.run.output_written);
+    const RisultatoRun report = run(out, out);
+    EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
     expect_worked_figures(report);
 }
@@ -208,20 +242,20 @@ TEST_F(RunFiles, ReadsInSmallChunksGiveTheSameRun) {
     }
     input += "<trkpt lat=\"45.5126\" lon=\"10.7126\"><time>2009-07-14T15:04:13Z</time></trkpt>";
     write_file(in, input);
-    const RunReport whole = run(in, out);
+    const RisultatoRun whole = run(in, out);
     const std::string expected = read_file(out);
-    ASSERT_TRUE(whole.run.output_written);
-    ASSERT_EQ(sessione.repair.store.n_punti(), 4);
+    ASSERT_TRUE((whole.esito == Esito::Eseguito));
+    ASSERT_EQ(n_punti, 4);
     for (const size_t chunk : {1, 2, 3, 5, 64}) {
         FlakyFiles files;
         files.chunk = chunk;
-        const RunReport report = run(in, out, files);
+        const RisultatoRun report = run(in, out, files);
         EXPECT_EQ(read_file(out), expected) << "chunk " << chunk;
-        EXPECT_EQ(report.run.righe, whole.run.righe) << "chunk " << chunk;
-        EXPECT_EQ(sessione.repair.store.n_punti(), 4) << "chunk " << chunk;
-        ASSERT_TRUE(report.figure.has_value());
-        EXPECT_EQ(report.figure->lbl_tempo_tot, whole.figure->lbl_tempo_tot);
-        EXPECT_EQ(report.figure->lbl_dist_tot, whole.figure->lbl_dist_tot);
+        EXPECT_EQ(report.righe, whole.righe) << "chunk " << chunk;
+        EXPECT_EQ(n_punti, 4) << "chunk " << chunk;
+        ASSERT_TRUE(report.cifre.has_value());
+        EXPECT_EQ(report.cifre->tempo_tot, whole.cifre->tempo_tot);
+        EXPECT_EQ(report.cifre->dist_tot, whole.cifre->dist_tot);
     }
 }
 

@@ -17,11 +17,11 @@ using test::repaired_document;
 
 void expect_figures(const test::RunCapture& r, const char* dist_tot, const char* tempo_tot,
                     const char* dist_parz, const char* tempo_parz) {
-    ASSERT_TRUE(r.report.figure.has_value());
-    EXPECT_EQ(r.report.figure->lbl_dist_tot, dist_tot);
-    EXPECT_EQ(r.report.figure->lbl_tempo_tot, tempo_tot);
-    EXPECT_EQ(r.report.figure->lbl_dist_parz, dist_parz);
-    EXPECT_EQ(r.report.figure->lbl_tempo_parz, tempo_parz);
+    ASSERT_TRUE(r.report.cifre.has_value());
+    EXPECT_EQ(r.report.cifre->dist_tot, dist_tot);
+    EXPECT_EQ(r.report.cifre->tempo_tot, tempo_tot);
+    EXPECT_EQ(r.report.cifre->dist_parz, dist_parz);
+    EXPECT_EQ(r.report.cifre->tempo_parz, tempo_parz);
 }
 
 std::string clock_time(int seconds_after_ten) {
@@ -33,10 +33,9 @@ std::string clock_time(int seconds_after_ten) {
 
 class SessionRun : public ::testing::Test {
   protected:
-    test::RunCapture run(const std::string& input) { return test::run_bytes(sessione, dir, input); }
+    test::RunCapture run(const std::string& input) { return test::run_bytes(dir, input); }
 
     test::TempDir dir;
-    Sessione sessione;
 };
 
 // A GPS spike and the point after it are dropped; the statistics see only the worked 25.1 km/h leg.
@@ -47,9 +46,9 @@ TEST_F(SessionRun, PointsDroppedByTheFilterDoNotReachTheStatistics) {
     const std::string d = canonical_point("45.123956789", "10.123456789", "10:00:08");
     const test::RunCapture r = run(canonical_document(a + spike + back + d));
     EXPECT_EQ(r.output, repaired_document(a + "\r\n\r\n" + d));
-    EXPECT_EQ(sessione.repair.store.n_punti(), 2);
-    EXPECT_DOUBLE_EQ(sessione.totali.tempo_tot, 8);
-    EXPECT_DOUBLE_EQ(sessione.totali.dist_tot, 25.1 / 3.6 * 8);
+    EXPECT_EQ(r.store.n_punti(), 2);
+    EXPECT_DOUBLE_EQ(r.report.totali->tempo_tot, 8);
+    EXPECT_DOUBLE_EQ(r.report.totali->dist_tot, 25.1 / 3.6 * 8);
     expect_figures(r, "0,06 km", "0:0:8", "0,06 km", "0:0:8");
 }
 
@@ -57,7 +56,7 @@ TEST_F(SessionRun, AStepAcrossMidnightIsTwoSeconds) {
     const test::RunCapture r =
         run(canonical_document(canonical_point("45.123456789", "10.123456789", "23:59:59") +
                                canonical_point("45.123456789", "10.123456789", "00:00:01")));
-    EXPECT_DOUBLE_EQ(sessione.totali.tempo_tot, 2);
+    EXPECT_DOUBLE_EQ(r.report.totali->tempo_tot, 2);
     expect_figures(r, "0 km", "0:0:2", "0 km", "0:0:0");
 }
 
@@ -65,20 +64,19 @@ TEST_F(SessionRun, EachRunStartsAfreshInTheSameSession) {
     const std::string far_away = canonical_point("-33.123456789", "151.123456789", "09:00:00") +
                                  canonical_point("-33.123556789", "151.123456789", "09:00:05") +
                                  canonical_point("-33.123656789", "151.123456789", "09:00:10");
-    run(canonical_document(far_away));
-    ASSERT_EQ(sessione.repair.store.n_punti(), 3);
+    const test::RunCapture first = run(canonical_document(far_away));
+    ASSERT_EQ(first.store.n_punti(), 3);
 
     const test::RunCapture second = run(read_file(data_file("worked.gpx")));
     EXPECT_EQ(second.output, read_file(data_file("worked~out.gpx"))) << "the first point is not a jump";
-    EXPECT_EQ(sessione.repair.store.n_punti(), 3);
-    EXPECT_EQ(sessione.repair.store.lat_punto(1), 45512345678.0);
+    EXPECT_EQ(second.store.n_punti(), 3);
+    EXPECT_EQ(second.store.lat_punto(1), 45512345678);
     expect_figures(second, "0,03 km", "0:0:8", "0,03 km", "0:0:4");
 
-    const Totali first_totals = sessione.totali;
     const test::RunCapture third = run(read_file(data_file("worked.gpx")));
-    EXPECT_EQ(sessione.totali.tempo_tot, first_totals.tempo_tot);
-    EXPECT_EQ(sessione.totali.dist_tot, first_totals.dist_tot);
-    EXPECT_EQ(sessione.totali.dist_parz, first_totals.dist_parz);
+    EXPECT_EQ(third.report.totali->tempo_tot, second.report.totali->tempo_tot);
+    EXPECT_EQ(third.report.totali->dist_tot, second.report.totali->dist_tot);
+    EXPECT_EQ(third.report.totali->dist_parz, second.report.totali->dist_parz);
     expect_figures(third, "0,03 km", "0:0:8", "0,03 km", "0:0:4");
 }
 
@@ -91,11 +89,11 @@ TEST_F(SessionRun, MoreThanTenThousandPointsAreAllStored) {
         points += canonical_point(lat, "10.500000000", clock_time(i));
     }
     const test::RunCapture r = run(canonical_document(points));
-    EXPECT_EQ(sessione.repair.store.n_punti(), 12001);
-    EXPECT_EQ(sessione.repair.store.lat_punto(12001), 45120000000.0);
-    EXPECT_EQ(sessione.repair.store.ora_punto(12001).ore, 13);
-    EXPECT_DOUBLE_EQ(sessione.totali.tempo_tot, 12000);
-    EXPECT_NEAR(sessione.totali.dist_tot, 12000 * 4.0 / 3.6, 1e-6);
+    EXPECT_EQ(r.store.n_punti(), 12001);
+    EXPECT_EQ(r.store.lat_punto(12001), 45120000000.0);
+    EXPECT_EQ(r.store.ora_punto(12001).ore, 13);
+    EXPECT_DOUBLE_EQ(r.report.totali->tempo_tot, 12000);
+    EXPECT_NEAR(r.report.totali->dist_tot, 12000 * 4.0 / 3.6, 1e-6);
     expect_figures(r, "13,33 km", "3:20:0", "0 km", "0:0:0");
 }
 

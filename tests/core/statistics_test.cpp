@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "repair/point_store.h"
-#include "stats/statistics.h"
+#include "run/statistics_pass.h"
+#include "stats/figures.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -44,24 +45,23 @@ TEST(DistanceLabel, KilometresWithTwoDecimalsAtMost) {
 }
 
 TEST(Figures, EachTotalGoesToItsOwnLabel) {
-    const Figure f = testi_figure(Totali{3700, 1234.5, 59, 15250});
-    EXPECT_EQ(f.lbl_tempo_tot, "1:1:40");
-    EXPECT_EQ(f.lbl_dist_tot, "1,23 km");
-    EXPECT_EQ(f.lbl_tempo_parz, "0:0:59");
-    EXPECT_EQ(f.lbl_dist_parz, "15,25 km");
+    const TestiCifre f = testi_cifre(Totali{3700, 1234.5, 59, 15250});
+    EXPECT_EQ(f.tempo_tot, "1:1:40");
+    EXPECT_EQ(f.dist_tot, "1,23 km");
+    EXPECT_EQ(f.tempo_parz, "0:0:59");
+    EXPECT_EQ(f.dist_parz, "15,25 km");
 }
 
 TEST(StatisticsPass, NoLegWithNoneOrOnePoint) {
     PointStore store;
-    Totali totali;
-    passo_statistiche(store, totali);
+    EXPECT_EQ(passo_statistiche(store).tempo_tot, 0);
     store_point(store, "45", "10", "10:00:00");
-    passo_statistiche(store, totali);
-    const Figure f = testi_figure(totali);
-    EXPECT_EQ(f.lbl_dist_tot, "0 km");
-    EXPECT_EQ(f.lbl_tempo_tot, "0:0:0");
-    EXPECT_EQ(f.lbl_dist_parz, "0 km");
-    EXPECT_EQ(f.lbl_tempo_parz, "0:0:0");
+    const Totali totali = passo_statistiche(store);
+    const TestiCifre f = testi_cifre(totali);
+    EXPECT_EQ(f.dist_tot, "0 km");
+    EXPECT_EQ(f.tempo_tot, "0:0:0");
+    EXPECT_EQ(f.dist_parz, "0 km");
+    EXPECT_EQ(f.tempo_parz, "0:0:0");
 }
 
 // A 17.3 km/h leg of 4 s, then the worked 25.1 km/h leg of 8 s.
@@ -70,17 +70,16 @@ TEST(StatisticsPass, LengthIsTheRoundedSpeedTimesTheDurationAndFastLegsArePlanin
     store_point(store, "45.123356789", "10.123256789", "10:00:00");
     store_point(store, "45.123456789", "10.123456789", "10:00:04");
     store_point(store, "45.123956789", "10.123456789", "10:00:12");
-    Totali totali;
-    passo_statistiche(store, totali);
+    const Totali totali = passo_statistiche(store);
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 12);
     EXPECT_DOUBLE_EQ(totali.dist_tot, 17.3 / 3.6 * 4 + 25.1 / 3.6 * 8);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 8);
     EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
-    const Figure f = testi_figure(totali);
-    EXPECT_EQ(f.lbl_dist_tot, "0,08 km");
-    EXPECT_EQ(f.lbl_tempo_tot, "0:0:12");
-    EXPECT_EQ(f.lbl_dist_parz, "0,06 km");
-    EXPECT_EQ(f.lbl_tempo_parz, "0:0:8");
+    const TestiCifre f = testi_cifre(totali);
+    EXPECT_EQ(f.dist_tot, "0,08 km");
+    EXPECT_EQ(f.tempo_tot, "0:0:12");
+    EXPECT_EQ(f.dist_parz, "0,06 km");
+    EXPECT_EQ(f.tempo_parz, "0:0:8");
 }
 
 // Northward legs of 4 s from 45°: 0.0001797° gives 18.006 km/h (18.0), a further 0.0001806° 18.097 (18.1).
@@ -89,8 +88,7 @@ TEST(StatisticsPass, PlaningMeansStrictlyAbove18) {
     store_point(store, "45", "10", "10:00:00");
     store_point(store, "45.0001797", "10", "10:00:04");
     store_point(store, "45.0003603", "10", "10:00:08");
-    Totali totali;
-    passo_statistiche(store, totali);
+    const Totali totali = passo_statistiche(store);
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
     EXPECT_DOUBLE_EQ(totali.dist_tot, 18.0 / 3.6 * 4 + 18.1 / 3.6 * 4);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 4);
@@ -101,10 +99,25 @@ TEST(StatisticsPass, ALegAcrossMidnightTakesTheShortGap) {
     PointStore store;
     store_point(store, "45.123456789", "10.123456789", "23:59:58");
     store_point(store, "45.123956789", "10.123456789", "00:00:06");
-    Totali totali;
-    passo_statistiche(store, totali);
+    const Totali totali = passo_statistiche(store);
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
     EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
+}
+
+// A step of a jump or more between kept points joins recordings made in different places: no leg.
+TEST(StatisticsPass, ARelocationAddsNothing) {
+    PointStore store;
+    store_point(store, "45.123456789", "10.123456789", "10:00:00");
+    store_point(store, "45.123956789", "10.123456789", "10:00:08");
+    store_point(store, "45.147456789", "10.123456789", "10:00:09");  // 0.0235° north in one second
+    store_point(store, "45.147456789", "10.145456789", "10:00:10");  // 0.022° east: a leg
+    store_point(store, "45.147456789", "10.168956789", "10:00:11");  // 0.0235° east
+    const Totali totali = passo_statistiche(store);
+    EXPECT_DOUBLE_EQ(totali.tempo_tot, 8 + 1);
+    EXPECT_DOUBLE_EQ(totali.tempo_parz, 8 + 1);
+    // 0.022° of longitude at 45.15° is 1.73 km, in one second.
+    EXPECT_GT(totali.dist_tot, 25.1 / 3.6 * 8 + 1700) << "the leg of 0.022° east counts";
+    EXPECT_LT(totali.dist_tot, 25.1 / 3.6 * 8 + 1760);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include "repair/track_point.h"
+#include "run/status_text.h"
+
 #include <unistd.h>
 
 #include <fstream>
@@ -65,16 +68,26 @@ std::string repaired_document(const std::string& entries) {
 }
 
 void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time) {
-    store.elaboro_stringa2("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\"><time>2009-07-14T" + time +
-                           "Z</time></trkpt>");
+    store.elaboro_stringa2(leggi_punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\"><time>2009-07-14T" +
+                                       time + "Z</time></trkpt>"));
 }
 
-RunCapture run_bytes(Sessione& sessione, const TempDir& dir, const std::string& input) {
-    write_file(dir.file("in.gpx"), input);
+RunCapture run_paths(const std::string& input_path, const std::string& output_path, FileSystem& files,
+                     const std::function<bool()>& cancelled) {
     RunCapture capture;
     RunCallbacks callbacks;
-    callbacks.status = [&](const std::string& s) { capture.statuses.push_back(s); };
-    capture.report = esegui_run(sessione, dir.file("in.gpx"), dir.file("out.gpx"), callbacks);
+    callbacks.avanzamento = [&](int64_t righe) { capture.statuses.push_back(testo_avanzamento(righe)); };
+    callbacks.annullato = cancelled;
+    Riparazione riparazione = ripara(input_path, output_path, callbacks, files);
+    capture.report = risultato_run(riparazione, input_path, output_path);
+    capture.statuses.push_back(testo_stato(capture.report));
+    capture.store = std::move(riparazione.store);
+    return capture;
+}
+
+RunCapture run_bytes(const TempDir& dir, const std::string& input) {
+    write_file(dir.file("in.gpx"), input);
+    RunCapture capture = run_paths(dir.file("in.gpx"), dir.file("out.gpx"));
     capture.output = read_file(dir.file("out.gpx"));
     return capture;
 }

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "stats/session.h"
+#include "repair/point_store.h"
+#include "run/run.h"
 
 namespace lurendo::test {
 
@@ -32,6 +34,20 @@ std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 std::string data_file(const std::string& name);  // a file of tests/data
 
+// An output file that keeps what is written in a string.
+class StringOutput final : public OutputFile {
+  public:
+    explicit StringOutput(std::string& bytes) : bytes_(bytes) {}
+    bool write(const char* data, size_t size) override {
+        bytes_.append(data, size);
+        return true;
+    }
+    bool close() override { return true; }
+
+  private:
+    std::string& bytes_;
+};
+
 // One point in the canonical layout (six blanks before the trkpt tags, eight before ele and time, CR LF).
 std::string canonical_point(const std::string& lat, const std::string& lon, const std::string& time);
 // A whole document around `points` (already laid out), every line ended by CR LF.
@@ -45,13 +61,18 @@ std::string repaired_document(const std::string& entries);
 // "hh:mm:ss" with an optional fraction (empty text for a point without a readable time).
 void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time);
 
-// What one run left behind: its report, the status texts in order and the output file's bytes.
+// What one run left behind: its result, the status texts in order (progress, then the final text), the
+// kept points and the output file's bytes.
 struct RunCapture {
-    RunReport report;
+    RisultatoRun report;
     std::vector<std::string> statuses;
+    PointStore store;
     std::string output;
 };
-// Writes `input` to in.gpx in `dir` and runs `sessione` on it with out.gpx in the same folder.
-RunCapture run_bytes(Sessione& sessione, const TempDir& dir, const std::string& input);
+// Writes `input` to in.gpx in `dir` and runs it with out.gpx in the same folder.
+RunCapture run_bytes(const TempDir& dir, const std::string& input);
+// Runs `input_path` to `output_path` through `files`, capturing as run_bytes does (the output is not read).
+RunCapture run_paths(const std::string& input_path, const std::string& output_path,
+                     FileSystem& files = system_file_system(), const std::function<bool()>& cancelled = {});
 
 }  // namespace lurendo::test

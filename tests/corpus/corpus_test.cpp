@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "repair/output_document.h"
-#include "stats/session.h"
+#include "run/run.h"
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -110,22 +111,24 @@ class CorpusFile : public ::testing::TestWithParam<std::string> {
             GTEST_SKIP() << "no GPX corpus at " << kCorpusDir;
         input_ = kCorpusDir / GetParam();
         output_ = dir_.path() / "out.gpx";
-        report_ = esegui_run(sessione_, input_.string(), output_.string(), {});
+        test::RunCapture capture = test::run_paths(input_.string(), output_.string());
+        report_ = capture.report;
+        n_punti_ = capture.store.n_punti();
     }
 
     test::TempDir dir_;
     fs::path input_;
     fs::path output_;
-    Sessione sessione_;
-    RunReport report_;
+    RisultatoRun report_;
+    int64_t n_punti_ = 0;
 };
 
 TEST_P(CorpusFile, RunReadsEverythingAndWritesTheDocument) {
-    EXPECT_TRUE(report_.run.input_read);
-    EXPECT_TRUE(report_.run.output_written);
-    EXPECT_FALSE(report_.run.cancelled);
-    EXPECT_EQ(report_.run.status, std::string(kDoneText) + output_.string());
-    EXPECT_EQ(report_.run.righe, count_lines(test::read_file(input_.string())));
+    EXPECT_TRUE(report_.totali.has_value());
+    EXPECT_TRUE((report_.esito == Esito::Eseguito));
+    EXPECT_FALSE((report_.esito == Esito::Interrotto));
+    EXPECT_EQ(testo_stato(report_), std::string(kDoneText) + output_.string());
+    EXPECT_EQ(report_.righe, count_lines(test::read_file(input_.string())));
 
     const std::string out = test::read_file(output_.string());
     const std::string header = header_text();
@@ -135,17 +138,17 @@ TEST_P(CorpusFile, RunReadsEverythingAndWritesTheDocument) {
     EXPECT_EQ(out.substr(out.size() - footer.size()), footer);
     EXPECT_TRUE(only_crlf_line_ends(out));
     // The store and the output document hold the same points: those the filter kept.
-    EXPECT_EQ(count_of(out, "<trkpt"), static_cast<size_t>(sessione_.repair.store.n_punti()));
+    EXPECT_EQ(count_of(out, "<trkpt"), static_cast<size_t>(n_punti_));
 
-    ASSERT_TRUE(report_.figure.has_value());
+    ASSERT_TRUE(report_.cifre.has_value());
     const std::regex distance(R"(\d+(,\d{1,2})? km)");
     const std::regex time(R"(\d+:[0-5]?\d:[0-5]?\d(,\d)?)");
-    EXPECT_TRUE(std::regex_match(report_.figure->lbl_dist_tot, distance)) << report_.figure->lbl_dist_tot;
-    EXPECT_TRUE(std::regex_match(report_.figure->lbl_dist_parz, distance)) << report_.figure->lbl_dist_parz;
-    EXPECT_TRUE(std::regex_match(report_.figure->lbl_tempo_tot, time)) << report_.figure->lbl_tempo_tot;
-    EXPECT_TRUE(std::regex_match(report_.figure->lbl_tempo_parz, time)) << report_.figure->lbl_tempo_parz;
+    EXPECT_TRUE(std::regex_match(report_.cifre->dist_tot, distance)) << report_.cifre->dist_tot;
+    EXPECT_TRUE(std::regex_match(report_.cifre->dist_parz, distance)) << report_.cifre->dist_parz;
+    EXPECT_TRUE(std::regex_match(report_.cifre->tempo_tot, time)) << report_.cifre->tempo_tot;
+    EXPECT_TRUE(std::regex_match(report_.cifre->tempo_parz, time)) << report_.cifre->tempo_parz;
 
-    const Totali& t = sessione_.totali;
+    const Totali& t = *report_.totali;
     for (const double total : {t.tempo_tot, t.dist_tot, t.tempo_parz, t.dist_parz}) {
         EXPECT_TRUE(std::isfinite(total));
         EXPECT_GE(total, 0);
@@ -157,7 +160,7 @@ TEST_P(CorpusFile, RunReadsEverythingAndWritesTheDocument) {
 TEST_P(CorpusFile, OutputIsWellFormedAndValidWhenTheInputWas) {
     if (!xmllint_available())
         GTEST_SKIP() << "xmllint not installed";
-    ASSERT_TRUE(report_.run.output_written);
+    ASSERT_TRUE((report_.esito == Esito::Eseguito));
 
     const bool schema_present = fs::exists(kGpxSchema);
     const bool input_valid = schema_present && xmllint_accepts(input_, kGpxSchema);

@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "run/run.h"
+#include "run/status_text.h"
 #include "stats/leg.h"
-#include "stats/session.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -21,8 +22,8 @@ const fs::path kCorpusDir = fs::path(LURENDO_SHARED_DIR) / "gpx-corpus";
 // Index of the first stored point whose time of day is unreadable or has 60 or more seconds; 0 when none.
 int64_t first_unreadable_time(const PointStore& store) {
     for (int64_t i = 1; i <= store.n_punti(); ++i) {
-        const OraPunto ora = store.ora_punto(i);
-        if (!ora.valida() || ora.secondi >= 60)
+        const OraDelGiorno ora = store.ora_punto(i);
+        if (!ora.leggibile || ora.secondi >= 60)
             return i;
     }
     return 0;
@@ -31,7 +32,7 @@ int64_t first_unreadable_time(const PointStore& store) {
 double longest_leg(const PointStore& store) {
     double longest = 0;
     for (int64_t i = 1; i < store.n_punti(); ++i)
-        longest = std::max(longest, secondi_tratto(store, i, i + 1));
+        longest = std::max(longest, secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1)));
     return longest;
 }
 
@@ -42,16 +43,18 @@ class CorpusTrait : public ::testing::Test {
             GTEST_SKIP() << "no GPX corpus at " << kCorpusDir;
     }
 
-    // Repairs one corpus file into the temporary folder; the figures land in `sessione_`.
-    RunReport repair(const std::string& name) {
+    // Repairs one corpus file into the temporary folder; its kept points land in `store_`.
+    RisultatoRun repair(const std::string& name) {
         const fs::path input = kCorpusDir / name;
         if (!fs::exists(input))
             ADD_FAILURE() << "corpus file missing: " << input;
-        return esegui_run(sessione_, input.string(), dir_.file("out.gpx"), {});
+        test::RunCapture capture = test::run_paths(input.string(), dir_.file("out.gpx"));
+        store_ = std::move(capture.store);
+        return capture.report;
     }
 
     test::TempDir dir_;
-    Sessione sessione_;
+    PointStore store_;
 };
 
 TEST_F(CorpusTrait, EveryKindOfLineEndCountsItsLines) {
@@ -67,9 +70,9 @@ TEST_F(CorpusTrait, EveryKindOfLineEndCountsItsLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RunReport report = repair(c.file);
-        EXPECT_TRUE(report.run.input_read);
-        EXPECT_EQ(report.run.righe, c.lines);
+        const RisultatoRun report = repair(c.file);
+        EXPECT_TRUE(report.totali.has_value());
+        EXPECT_EQ(report.righe, c.lines);
     }
 }
 
@@ -90,7 +93,7 @@ TEST_F(CorpusTrait, UnusualLayoutsKeepEveryPoint) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         repair(c.file);
-        EXPECT_EQ(sessione_.repair.store.n_punti(), c.points);
+        EXPECT_EQ(store_.n_punti(), c.points);
     }
 }
 
@@ -111,15 +114,15 @@ TEST_F(CorpusTrait, FractionalSecondsGiveTheTrackSpanAndADistance) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RunReport report = repair(c.file);
-        if (!report.figure) {
+        const RisultatoRun report = repair(c.file);
+        if (!report.cifre) {
             ADD_FAILURE() << "no figures";
             continue;
         }
-        EXPECT_EQ(first_unreadable_time(sessione_.repair.store), 0) << "time of day not read as h:m:s";
-        const Totali& t = sessione_.totali;
+        EXPECT_EQ(first_unreadable_time(store_), 0) << "time of day not read as h:m:s";
+        const Totali& t = *report.totali;
         EXPECT_NEAR(t.tempo_tot, c.span_seconds, 1e-6);
-        EXPECT_EQ(report.figure->lbl_tempo_tot, c.span_text);
+        EXPECT_EQ(report.cifre->tempo_tot, c.span_text);
         EXPECT_GT(t.dist_tot, 0);
         EXPECT_GE(t.dist_tot / t.tempo_tot * 3.6, c.min_kmh);
         EXPECT_LE(t.dist_tot / t.tempo_tot * 3.6, c.max_kmh);
@@ -138,14 +141,14 @@ TEST_F(CorpusTrait, TracksAcrossMidnightKeepTheirSpan) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RunReport report = repair(c.file);
-        if (!report.figure) {
+        const RisultatoRun report = repair(c.file);
+        if (!report.cifre) {
             ADD_FAILURE() << "no figures";
             continue;
         }
-        EXPECT_LT(longest_leg(sessione_.repair.store), 3600);
-        EXPECT_DOUBLE_EQ(sessione_.totali.tempo_tot, c.span_seconds);
-        EXPECT_EQ(report.figure->lbl_tempo_tot, c.span_text);
+        EXPECT_LT(longest_leg(store_), 3600);
+        EXPECT_DOUBLE_EQ(report.totali->tempo_tot, c.span_seconds);
+        EXPECT_EQ(report.cifre->tempo_tot, c.span_text);
     }
 }
 

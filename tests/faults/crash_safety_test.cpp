@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "fault_files.h"
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -143,9 +144,8 @@ TEST_F(CrashSafety, KillingARunMidwayLeavesTheOldOutputAndTheNextRunWorks) {
 // A killed process's temporary may carry the very name a later process with the same id would choose.
 TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
     write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
-    Sessione sessione;
     test::FaultyFiles probe;
-    ASSERT_TRUE(esegui_run(sessione, dir.file("in.gpx"), out, {}, probe).run.output_written);
+    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out, {}, probe).esito, Esito::Eseguito);
     ASSERT_EQ(probe.temporaries().size(), 1u);
 
     // ".out.gpx.<pid>.<n>.tmp": occupy the next names this process would try.
@@ -161,8 +161,8 @@ TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
     }
     write_file(out, kOld);
 
-    const RunReport report = esegui_run(sessione, dir.file("in.gpx"), out, {});
-    EXPECT_TRUE(report.run.output_written);
+    const RisultatoRun report = esegui_run(dir.file("in.gpx"), out);
+    EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
     for (const std::string& decoy : decoys)
         EXPECT_EQ(read_file(decoy), "left by a killed run") << decoy;

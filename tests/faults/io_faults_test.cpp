@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fault_files.h"
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -37,10 +38,11 @@ std::string steady_track(int count) {
 }
 
 struct Outcome {
-    RunReport report;
+    RisultatoRun report;
     std::vector<std::string> statuses;
     long bytes_read = 0;
     long bytes_written = 0;
+    int64_t n_punti = 0;
 };
 
 class IoFaults : public ::testing::Test {
@@ -57,9 +59,10 @@ class IoFaults : public ::testing::Test {
     Outcome run(const Faults& faults) {
         FaultyFiles files(faults);
         Outcome o;
-        RunCallbacks callbacks;
-        callbacks.status = [&o](const std::string& s) { o.statuses.push_back(s); };
-        o.report = esegui_run(sessione, in, out, callbacks, files);
+        test::RunCapture capture = test::run_paths(in, out, files);
+        o.report = capture.report;
+        o.statuses = capture.statuses;
+        o.n_punti = capture.store.n_punti();
         o.bytes_read = files.bytes_read();
         o.bytes_written = files.bytes_written();
         return o;
@@ -68,9 +71,9 @@ class IoFaults : public ::testing::Test {
     void expect_failed_cleanly(const Outcome& o, const std::string& message) const {
         ASSERT_FALSE(o.statuses.empty());
         EXPECT_EQ(o.statuses.back(), message);
-        EXPECT_EQ(o.report.run.status, message);
+        EXPECT_EQ(testo_stato(o.report), message);
         EXPECT_THAT(o.statuses, Each(Not(HasSubstr("Procedura eseguita"))));
-        EXPECT_FALSE(o.report.run.output_written);
+        EXPECT_FALSE((o.report.esito == Esito::Eseguito));
         EXPECT_EQ(read_file(out), kOld);
         EXPECT_EQ(names_in(dir.path()), before) << "a temporary file was left behind";
     }
@@ -84,14 +87,13 @@ class IoFaults : public ::testing::Test {
     const std::string write_error = "Errore: impossibile scrivere il file " + out;
     long input_size = 0;
     std::set<std::string> before;
-    Sessione sessione;
 };
 
 TEST_F(IoFaults, AnInputThatCannotBeOpenedIsNamedAndNothingIsComputed) {
     const Outcome o = run({.open_fails = true});
     expect_failed_cleanly(o, open_error);
     EXPECT_EQ(o.statuses.size(), 1u);
-    EXPECT_FALSE(o.report.figure.has_value());
+    EXPECT_FALSE(o.report.cifre.has_value());
 }
 
 // Before the first byte, inside the header, in the middle of a point's element, at the last byte, and on
@@ -104,8 +106,8 @@ TEST_F(IoFaults, AReadErrorAnywhereIsNamedAndNothingIsComputed) {
         const Outcome o = run({.read_error_after = after});
         EXPECT_EQ(o.bytes_read, after);
         expect_failed_cleanly(o, read_error);
-        EXPECT_FALSE(o.report.run.input_read);
-        EXPECT_FALSE(o.report.figure.has_value());
+        EXPECT_FALSE(o.report.totali.has_value());
+        EXPECT_FALSE(o.report.cifre.has_value());
     }
 }
 
@@ -118,7 +120,7 @@ TEST_F(IoFaults, AReadErrorIsReportedEvenWhenTheOutputFailedToo) {
 // The output breaks in every place it can; the input was read, so the figures are still there.
 TEST_F(IoFaults, EveryOutputFailureIsNamedAndTheFiguresStillCount) {
     const Outcome clean = run({});
-    ASSERT_TRUE(clean.report.run.output_written);
+    ASSERT_TRUE((clean.report.esito == Esito::Eseguito));
     const std::string expected = read_file(out);
     const long total = clean.bytes_written;
     ASSERT_EQ(total, static_cast<long>(expected.size()));
@@ -137,16 +139,16 @@ TEST_F(IoFaults, EveryOutputFailureIsNamedAndTheFiguresStillCount) {
         SCOPED_TRACE(name);
         const Outcome o = run(faults);
         expect_failed_cleanly(o, write_error);
-        EXPECT_TRUE(o.report.run.input_read);
-        EXPECT_EQ(o.report.run.righe, 19);
-        ASSERT_TRUE(o.report.figure.has_value());
-        EXPECT_EQ(o.report.figure->lbl_dist_tot, clean.report.figure->lbl_dist_tot);
-        EXPECT_EQ(o.report.figure->lbl_tempo_parz, clean.report.figure->lbl_tempo_parz);
+        EXPECT_TRUE(o.report.totali.has_value());
+        EXPECT_EQ(o.report.righe, 19);
+        ASSERT_TRUE(o.report.cifre.has_value());
+        EXPECT_EQ(o.report.cifre->dist_tot, clean.report.cifre->dist_tot);
+        EXPECT_EQ(o.report.cifre->tempo_parz, clean.report.cifre->tempo_parz);
     }
 
     // A limit the document never reaches changes nothing.
     const Outcome roomy = run({.write_error_after = total});
-    EXPECT_TRUE(roomy.report.run.output_written);
+    EXPECT_TRUE((roomy.report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), expected);
 }
 
@@ -154,7 +156,7 @@ TEST_F(IoFaults, EveryOutputFailureIsNamedAndTheFiguresStillCount) {
 TEST_F(IoFaults, AWriteFailureInALaterBlockOfALongDocumentIsNamed) {
     use_input(steady_track(24000));
     const Outcome clean = run({});
-    ASSERT_TRUE(clean.report.run.output_written);
+    ASSERT_TRUE((clean.report.esito == Esito::Eseguito));
     const long total = clean.bytes_written;
     ASSERT_GT(total, 1L << 20) << "the document must need more than one write";
     write_file(out, kOld);
@@ -170,7 +172,7 @@ TEST_F(IoFaults, AWriteFailureInALaterBlockOfALongDocumentIsNamed) {
 // An input that keeps answering "nothing yet" before each block is waited for, not taken as ended or broken.
 TEST_F(IoFaults, ASlowInputGivesTheSameRun) {
     const Outcome o = run({.silent_reads = 3});
-    EXPECT_TRUE(o.report.run.output_written);
+    EXPECT_TRUE((o.report.esito == Esito::Eseguito));
     EXPECT_EQ(o.bytes_read, input_size);
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
 }
@@ -183,11 +185,11 @@ TEST_F(IoFaults, ARunAfterAFailedOneIsAsIfTheFailedOneNeverHappened) {
                                  Faults{.replace_fails = true}}) {
         expect_failed_cleanly(run(faults), faults.read_error_after >= 0 ? read_error : write_error);
         const Outcome next = run({});
-        EXPECT_TRUE(next.report.run.output_written);
+        EXPECT_TRUE((next.report.esito == Esito::Eseguito));
         EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
-        ASSERT_TRUE(next.report.figure.has_value());
-        EXPECT_EQ(next.report.figure->lbl_tempo_tot, "0:0:8");
-        EXPECT_EQ(sessione.repair.store.n_punti(), 3);
+        ASSERT_TRUE(next.report.cifre.has_value());
+        EXPECT_EQ(next.report.cifre->tempo_tot, "0:0:8");
+        EXPECT_EQ(next.n_punti, 3);
         write_file(out, kOld);
     }
 }

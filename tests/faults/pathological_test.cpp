@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fault_files.h"
+#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -47,25 +48,22 @@ int64_t count_lines(const std::string& text) {
 
 class Pathological : public ::testing::Test {
   protected:
-    test::RunCapture run(const std::string& input) { return test::run_bytes(sessione, dir, input); }
-    // What a run on `input` writes, from a session and a folder of its own.
+    test::RunCapture run(const std::string& input) { return test::run_bytes(dir, input); }
+    // What a run on `input` writes, in a folder of its own.
     static std::string repaired(const std::string& input) {
-        Sessione other;
         test::TempDir elsewhere;
-        return test::run_bytes(other, elsewhere, input).output;
+        return test::run_bytes(elsewhere, input).output;
     }
-    RunReport run_file(const std::string& input, FileSystem& files = system_file_system(),
-                       std::function<bool()> cancelled = {}) {
-        RunCallbacks callbacks;
-        callbacks.status = [this](const std::string& s) { statuses.push_back(s); };
-        callbacks.cancelled = std::move(cancelled);
-        return esegui_run(sessione, input, out, callbacks, files);
+    RisultatoRun run_file(const std::string& input, FileSystem& files = system_file_system(),
+                          std::function<bool()> cancelled = {}) {
+        test::RunCapture capture = test::run_paths(input, out, files, cancelled);
+        statuses.insert(statuses.end(), capture.statuses.begin(), capture.statuses.end());
+        return capture.report;
     }
 
     test::TempDir dir;
     const std::string in = dir.file("in.gpx");
     const std::string out = dir.file("out.gpx");
-    Sessione sessione;
     std::vector<std::string> statuses;
 };
 
@@ -73,16 +71,14 @@ class Pathological : public ::testing::Test {
 TEST_F(Pathological, NulBytesAreOneLineOfNothing) {
     const std::string nuls(test::scaled(16u << 20), '\0');
     const test::RunCapture r = run(nuls);
-    EXPECT_TRUE(r.report.run.output_written);
-    EXPECT_EQ(r.output, test::repaired_document(""));
-    EXPECT_EQ(r.report.run.righe, 1);
-    ASSERT_TRUE(r.report.figure.has_value());
-    EXPECT_EQ(r.report.figure->lbl_dist_tot, "0 km");
-    EXPECT_EQ(r.report.figure->lbl_tempo_tot, "0:0:0");
+    EXPECT_EQ(r.report.esito, Esito::NessunPunto);
+    EXPECT_EQ(r.output, "") << "nothing to repair writes nothing";
+    EXPECT_EQ(r.report.righe, 1);
+    EXPECT_FALSE(r.report.cifre.has_value());
 
     const test::RunCapture then = run(nuls + "\r\n" + kPoints);
     EXPECT_EQ(then.output, repaired(kPoints));
-    EXPECT_EQ(sessione.repair.store.n_punti(), 2);
+    EXPECT_EQ(then.store.n_punti(), 2);
 }
 
 // Random bytes with track fragments strewn in: read to the end, a well-formed document, no invented points.
@@ -112,15 +108,15 @@ TEST_F(Pathological, RandomBytesWithTrackFragmentsAreReadToTheEnd) {
         }
     }
     const test::RunCapture r = run(bytes);
-    EXPECT_TRUE(r.report.run.output_written);
-    EXPECT_EQ(r.report.run.righe, count_lines(bytes));
+    EXPECT_TRUE((r.report.esito == Esito::Eseguito));
+    EXPECT_EQ(r.report.righe, count_lines(bytes));
     const std::string empty = test::repaired_document("");
     const size_t header = empty.find("   </trkseg>");
     EXPECT_EQ(r.output.substr(0, header), empty.substr(0, header));
     EXPECT_TRUE(r.output.ends_with(empty.substr(header)));
-    EXPECT_GT(sessione.repair.store.n_punti(), 0);
-    EXPECT_LE(sessione.repair.store.n_punti(), static_cast<int64_t>(start_tags));
-    ASSERT_TRUE(r.report.figure.has_value());
+    EXPECT_GT(r.store.n_punti(), 0);
+    EXPECT_LE(r.store.n_punti(), static_cast<int64_t>(start_tags));
+    ASSERT_TRUE(r.report.cifre.has_value());
 }
 
 // Every "<trkpt" of an endless line opens a point that never ends; none is written, and the line does not
@@ -131,10 +127,9 @@ TEST_F(Pathological, ALineOfMegabytesOfStartTagsHoldsNoPoint) {
     while (tags.size() < test::scaled(8u << 20))
         tags += "<trkpt";
     const test::RunCapture r = run(tags);
-    EXPECT_TRUE(r.report.run.output_written);
-    EXPECT_EQ(r.output, test::repaired_document(""));
-    EXPECT_EQ(r.report.run.righe, 1);
-    EXPECT_EQ(sessione.repair.store.n_punti(), 0);
+    EXPECT_EQ(r.report.esito, Esito::NessunPunto);
+    EXPECT_EQ(r.report.righe, 1);
+    EXPECT_EQ(r.store.n_punti(), 0);
 
     const test::RunCapture then = run(tags + "\r\n" + kPoints);
     EXPECT_EQ(then.output, repaired(kPoints));
@@ -171,9 +166,9 @@ TEST_F(Pathological, ARunWaitingOnASilentFifoCanBeStopped) {
     write_file(out, "old");
     const int code = exit_code_within_10s([&] {
         const auto stop_at = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        const RunReport report =
+        const RisultatoRun report =
             run_file(fifo, system_file_system(), [&] { return std::chrono::steady_clock::now() > stop_at; });
-        if (!report.run.cancelled)
+        if (!(report.esito == Esito::Interrotto))
             return 1;
         const bool untouched =
             read_file(out) == "old" && names_in(dir.path()) == std::set<std::string>{"fifo.gpx", "out.gpx"};
@@ -205,8 +200,8 @@ TEST_F(Pathological, AFifoGivesTheRunWhatItsWriterWrites) {
     };
     const int code = exit_code_within_10s(
         [&] {
-            const RunReport report = run_file(fifo);
-            return report.run.output_written && read_file(out) == repaired(input) ? 0 : 1;
+            const RisultatoRun report = run_file(fifo);
+            return (report.esito == Esito::Eseguito) && read_file(out) == repaired(input) ? 0 : 1;
         },
         write_once_the_run_reads);
     EXPECT_EQ(code, 0) << "-1: hangs, 1: wrong document";
@@ -236,13 +231,13 @@ TEST_F(Pathological, AnInputCutShortDuringTheRunGivesTheRunOfWhatIsLeft) {
             }
             return false;
         };
-        const RunReport report = run_file(in, files, cut_after_first_read);
+        const RisultatoRun report = run_file(in, files, cut_after_first_read);
         ASSERT_GT(cut_at, 0);
         ASSERT_LT(cut_at, static_cast<long>(input.size()));
-        EXPECT_TRUE(report.run.output_written);
+        EXPECT_TRUE((report.esito == Esito::Eseguito));
         EXPECT_EQ(files.bytes_read(), cut_at);
         const std::string shorter = input.substr(0, static_cast<size_t>(cut_at));
-        EXPECT_EQ(report.run.righe, count_lines(shorter));
+        EXPECT_EQ(report.righe, count_lines(shorter));
         EXPECT_EQ(read_file(out), repaired(shorter));
     }
 }
@@ -251,12 +246,12 @@ TEST_F(Pathological, AnInputCutShortDuringTheRunGivesTheRunOfWhatIsLeft) {
 TEST_F(Pathological, AnInputRemovedDuringTheRunIsReadWhole) {
     const std::string input = test::canonical_document(kPoints);
     write_file(in, input);
-    const RunReport report = run_file(in, system_file_system(), [&] {
+    const RisultatoRun report = run_file(in, system_file_system(), [&] {
         fs::remove(in);
         return false;
     });
     EXPECT_FALSE(fs::exists(in));
-    EXPECT_TRUE(report.run.output_written);
+    EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), repaired(input));
 }
 
@@ -265,11 +260,11 @@ TEST_F(Pathological, AnEndlessInputCanBeStopped) {
     write_file(out, "old");
     FaultyFiles files;
     const long stop_after = static_cast<long>(test::scaled(64u << 20));
-    const RunReport report =
+    const RisultatoRun report =
         run_file("/dev/zero", files, [&files, stop_after] { return files.bytes_read() >= stop_after; });
-    EXPECT_TRUE(report.run.cancelled);
+    EXPECT_TRUE((report.esito == Esito::Interrotto));
     EXPECT_GE(files.bytes_read(), stop_after);
-    EXPECT_EQ(report.run.status, "Elaborazione interrotta: il file di uscita non è stato modificato.");
+    EXPECT_EQ(testo_stato(report), "Elaborazione interrotta: il file di uscita non è stato modificato.");
     EXPECT_THAT(statuses, Each(Not(HasSubstr("Procedura eseguita"))));
     EXPECT_EQ(read_file(out), "old");
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"out.gpx"}));
@@ -279,9 +274,9 @@ TEST_F(Pathological, AFolderNamedLikeTheOutputIsLeftAsItIs) {
     write_file(in, test::canonical_document(kPoints));
     fs::create_directory(out);
     write_file(out + "/inside.txt", "kept");
-    const RunReport report = run_file(in);
-    EXPECT_FALSE(report.run.output_written);
-    EXPECT_EQ(report.run.status, "Errore: impossibile scrivere il file " + out);
+    const RisultatoRun report = run_file(in);
+    EXPECT_FALSE((report.esito == Esito::Eseguito));
+    EXPECT_EQ(testo_stato(report), "Errore: impossibile scrivere il file " + out + " (è una cartella)");
     EXPECT_THAT(statuses, Each(Not(HasSubstr("Procedura eseguita"))));
     EXPECT_TRUE(fs::is_directory(out));
     EXPECT_EQ(names_in(out), (std::set<std::string>{"inside.txt"}));
@@ -295,8 +290,8 @@ TEST_F(Pathological, AnOutputThatIsALinkIsReplacedAndItsTargetKept) {
     const std::string target = dir.file("target.gpx");
     write_file(target, "the link's target");
     fs::create_symlink(target, out);
-    const RunReport report = run_file(in);
-    EXPECT_TRUE(report.run.output_written);
+    const RisultatoRun report = run_file(in);
+    EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_FALSE(fs::is_symlink(out));
     EXPECT_TRUE(fs::is_regular_file(out));
     EXPECT_EQ(read_file(out), repaired(input));
@@ -315,8 +310,8 @@ TEST_F(Pathological, CoordinatesOfHundredsOfDigitsKeepTheScaleOrAreUnreadable) {
                                test::canonical_point("45.5", "-" + unreadable + ".5", "15:04:13") +
                                test::canonical_point("45.5" + zeros + "1", "10.5", "15:04:17");
     const test::RunCapture r = run(test::canonical_document(points));
-    EXPECT_TRUE(r.report.run.output_written);
-    const PointStore& store = sessione.repair.store;
+    EXPECT_TRUE((r.report.esito == Esito::Eseguito));
+    const PointStore& store = r.store;
     ASSERT_EQ(store.n_punti(), 3);
     EXPECT_EQ(store.lat_punto(1), 45500000000.0);
     EXPECT_EQ(store.lat_punto(2), 45507777777.0);
