@@ -23,7 +23,7 @@ bool mentions_point(std::string_view text) {
 
 void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
-    if (!has_tag && !mentions_point(piece.text))
+    if (!has_tag && !piece.names_point && !mentions_point(piece.text))
         return;
     std::string& blocco = blocco_trkpt_;
     if (in_trkpt_)

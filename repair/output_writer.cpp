@@ -6,14 +6,21 @@ namespace lurendo {
 
 namespace {
 
-constexpr size_t kWriteBlock = 1 << 20;
 constexpr std::string_view kCrLf = "\r\n";
+constexpr size_t kSlack = 64 << 10;  // room for the entry that passes the block size
 
 }  // namespace
 
 OutputWriter::OutputWriter(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {
-    if (file_)
-        buffer_.reserve(kWriteBlock + (64 << 10));
+    if (!file_)
+        return;
+    buffer_.reserve(kWriteBlock + kSlack);
+    pending_.reserve(kWriteBlock + kSlack);
+    writer_ = std::thread([this] { write_loop(); });
+}
+
+OutputWriter::~OutputWriter() {
+    abandon();
 }
 
 void OutputWriter::riga(std::string_view text) {
@@ -32,31 +39,80 @@ void OutputWriter::punto(const PuntoLetto& punto) {
     flush_if_full();
 }
 
-bool OutputWriter::finish() {
-    if (!usable())
-        return false;
-    flush();
-    errno = 0;
-    if (!failed_ && !file_->close())
-        fail();
+void OutputWriter::hand_over() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !has_pending_; });
+    if (write_failed_) {
+        failed_ = true;
+        error_ = write_error_;
+        buffer_.clear();
+        return;
+    }
+    buffer_.swap(pending_);
+    has_pending_ = true;
+    buffer_.clear();
+    changed_.notify_all();
+}
+
+bool OutputWriter::wait_until_written() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !has_pending_; });
+    if (write_failed_) {
+        failed_ = true;
+        error_ = write_error_;
+    }
     return !failed_;
 }
 
-void OutputWriter::flush_if_full() {
-    if (buffer_.size() >= kWriteBlock)
-        flush();
-}
-
-void OutputWriter::flush() {
+bool OutputWriter::finish() {
+    if (!usable())
+        return false;
+    if (!buffer_.empty())
+        hand_over();
+    if (!wait_until_written())
+        return false;
     errno = 0;
-    if (!buffer_.empty() && !file_->write(buffer_.data(), buffer_.size()))
-        fail();
-    buffer_.clear();
+    if (!file_->close()) {
+        failed_ = true;
+        error_ = errno;
+    }
+    return !failed_;
 }
 
-void OutputWriter::fail() {
-    failed_ = true;
-    error_ = errno;
+void OutputWriter::abandon() {
+    if (!writer_.joinable())
+        return;
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();
+}
+
+void OutputWriter::write_loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return has_pending_ || stopping_; });
+        if (!has_pending_)
+            return;
+        // The run fills the other buffer meanwhile; only the hand-over takes the lock.
+        lock.unlock();
+        bool ok = true;
+        int error = 0;
+        if (!write_failed_) {
+            errno = 0;
+            ok = file_->write(pending_.data(), pending_.size());
+            error = errno;
+        }
+        lock.lock();
+        if (!ok) {
+            write_failed_ = true;
+            write_error_ = error;
+        }
+        has_pending_ = false;
+        changed_.notify_all();
+    }
 }
 
 }  // namespace lurendo

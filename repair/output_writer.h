@@ -1,10 +1,13 @@
-// The repaired document on its way to the file: lines and point entries go straight into one large buffer
-// that is written in big blocks.
+// The repaired document on its way to the file: lines and point entries go straight into a large buffer;
+// full buffers are written by a second thread while the run goes on reading.
 #pragma once
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "repair/file_io.h"
 #include "repair/track_point.h"
@@ -14,6 +17,9 @@ namespace lurendo {
 class OutputWriter {
   public:
     explicit OutputWriter(std::unique_ptr<OutputFile> file);
+    ~OutputWriter();  // abandons what is not written yet
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
 
     // One line of the fixed header or footer, followed by CR LF.
     void riga(std::string_view text);
@@ -25,18 +31,36 @@ class OutputWriter {
     // Writes what is buffered and closes durably; true when every byte reached the disk. After the first
     // failed write nothing more is written; `error()` then holds its errno (0 when unknown).
     bool finish();
+    // Stops writing and waits for the writing thread; the file is left as it is.
+    void abandon();
     int error() const { return error_; }
 
   private:
     bool usable() const { return file_ && !failed_; }
-    void flush_if_full();
-    void flush();
-    void fail();
+    void flush_if_full() {
+        if (buffer_.size() >= kWriteBlock)
+            hand_over();
+    }
+    void hand_over();
+    bool wait_until_written();
+    void write_loop();
+
+    static constexpr size_t kWriteBlock = 1 << 20;
 
     std::unique_ptr<OutputFile> file_;
-    std::string buffer_;
+    std::string buffer_;  // filled by the run
     bool failed_ = false;
     int error_ = 0;
+
+    // The block being written by the writing thread, guarded by mutex_.
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string pending_;
+    bool has_pending_ = false;
+    bool stopping_ = false;
+    bool write_failed_ = false;
+    int write_error_ = 0;
 };
 
 }  // namespace lurendo

@@ -116,6 +116,62 @@ Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const
     return piece;
 }
 
+bool PieceCutter::uncut(std::string_view line, Piece& piece) {
+    piece = Piece{line};
+    const char* const data = line.data();
+    const size_t size = line.size();
+    size_t first = 0;
+    while (first < size && is_blank(data[first]))
+        ++first;
+    if (first == size)
+        return true;
+    size_t last = size - 1;
+    while (is_blank(data[last]))
+        --last;
+    // A candidate c is a cut exactly when first < c <= last: text before it and text after it.
+    const auto inside = [&](size_t c) { return c > first && c <= last; };
+    const char* const end = data + size;
+    for (const char* hit = find_byte(data + first, end, '<'); hit != end;
+         hit = find_byte(hit + 1, end, '<')) {
+        const size_t pos = static_cast<size_t>(hit - data);
+        if (pos + 1 >= size)
+            break;
+        const char next = data[pos + 1];
+        if (next == 't') {
+            if (starts_with(line, pos, "<trkpt")) {
+                if (inside(pos) || piece.start_tag != Piece::npos)
+                    return false;
+                const char* gt = find_byte(hit + 6, end, '>');
+                if (gt != end && inside(static_cast<size_t>(gt - data) + 1))
+                    return false;
+                piece.start_tag = pos;
+                piece.self_closing = gt != end && gt[-1] == '/';
+                piece.names_point = true;
+            } else if (starts_with(line, pos, "<time")) {
+                piece.names_point = true;
+            }
+        } else if (next == '/') {
+            if (starts_with(line, pos, "</trkpt>")) {
+                if (inside(pos) || inside(pos + 8))
+                    return false;
+                piece.end_tag = true;
+                piece.names_point = true;
+            } else if (starts_with(line, pos, "</ele>")) {
+                if (inside(pos + 6))
+                    return false;
+                piece.names_point = true;
+            } else if (starts_with(line, pos, "</time>")) {
+                if (inside(pos + 7))
+                    return false;
+                piece.names_point = true;
+            }
+        } else if (next == 'e' && starts_with(line, pos, "<ele")) {
+            piece.names_point = true;
+        }
+    }
+    return true;
+}
+
 Piece PieceCutter::whole(std::string_view text) {
     scan(text);
     return describe(text, 0, text.size());

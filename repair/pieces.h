@@ -14,6 +14,7 @@ struct Piece {
     size_t start_tag = npos;    // offset of the first "<trkpt", or npos
     bool self_closing = false;  // that start tag ends in "/>" within the piece
     bool end_tag = false;       // the piece holds a "</trkpt>"
+    bool names_point = false;   // known to hold "trkpt", "ele" or "time" (false: not looked at)
 };
 
 // Candidate cuts lie at the start of every "<trkpt" and "</trkpt>", behind the ">" that closes a "<trkpt"
@@ -25,8 +26,15 @@ class PieceCutter {
     // Calls `emit(const Piece&)` for every piece of `line`, left to right.
     template <typename Emit>
     void cut(std::string_view line, Emit&& emit) {
-        cut_part(line, false, true, emit);
+        Piece piece;
+        if (uncut(line, piece))
+            emit(piece);
+        else
+            cut_part(line, false, true, emit);
     }
+
+    // Most lines hold one element and have no cut. True when `line` has none; `piece` then describes it.
+    static bool uncut(std::string_view line, Piece& piece);
 
     // Cuts `text`, the part of a line from its last cut on. `head_nonblank`: text that came before `text`
     // since that cut held more than blanks. When the line goes on after `text` (`line_ends` false), only

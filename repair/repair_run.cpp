@@ -34,6 +34,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     const int create_error = file ? 0 : errno;
     OutputWriter output(std::move(file));
     const auto fail = [&](Esito esito, int error) {
+        output.abandon();
         if (!temp_path.empty())
             files.remove(temp_path);
         result.esito = esito;
