@@ -118,58 +118,56 @@ Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const
 
 bool PieceCutter::uncut(std::string_view line, Piece& piece) {
     piece = Piece{line};
-    const char* const data = line.data();
     const size_t size = line.size();
-    size_t first = 0;
-    while (first < size && is_blank(data[first]))
-        ++first;
+    const size_t first = leading_blanks(line);
     if (first == size)
         return true;
     size_t last = size - 1;
-    while (is_blank(data[last]))
+    while (is_blank(line[last]))
         --last;
     // A candidate c is a cut exactly when first < c <= last: text before it and text after it.
     const auto inside = [&](size_t c) { return c > first && c <= last; };
-    const char* const end = data + size;
-    for (const char* hit = find_byte(data + first, end, '<'); hit != end;
-         hit = find_byte(hit + 1, end, '<')) {
-        const size_t pos = static_cast<size_t>(hit - data);
+    bool cut = false;
+    for_each_byte(line.substr(first), '<', [&](size_t at) {
+        const size_t pos = first + at;
         if (pos + 1 >= size)
-            break;
-        const char next = data[pos + 1];
+            return false;
+        const char next = line[pos + 1];
         if (next == 't') {
             if (starts_with(line, pos, "<trkpt")) {
-                if (inside(pos) || piece.start_tag != Piece::npos)
+                const size_t gt = find_byte(line, '>', pos + 6);
+                if (inside(pos) || piece.start_tag != Piece::npos ||
+                    (gt != std::string_view::npos && inside(gt + 1))) {
+                    cut = true;
                     return false;
-                const char* gt = find_byte(hit + 6, end, '>');
-                if (gt != end && inside(static_cast<size_t>(gt - data) + 1))
-                    return false;
+                }
                 piece.start_tag = pos;
-                piece.self_closing = gt != end && gt[-1] == '/';
+                piece.self_closing = gt != std::string_view::npos && line[gt - 1] == '/';
                 piece.names_point = true;
             } else if (starts_with(line, pos, "<time")) {
                 piece.names_point = true;
             }
         } else if (next == '/') {
+            size_t cut_after = 0;
             if (starts_with(line, pos, "</trkpt>")) {
-                if (inside(pos) || inside(pos + 8))
-                    return false;
+                cut = inside(pos);
+                cut_after = pos + 8;
                 piece.end_tag = true;
-                piece.names_point = true;
             } else if (starts_with(line, pos, "</ele>")) {
-                if (inside(pos + 6))
-                    return false;
-                piece.names_point = true;
+                cut_after = pos + 6;
             } else if (starts_with(line, pos, "</time>")) {
-                if (inside(pos + 7))
-                    return false;
+                cut_after = pos + 7;
+            }
+            if (cut_after != 0) {
                 piece.names_point = true;
+                cut = cut || inside(cut_after);
             }
         } else if (next == 'e' && starts_with(line, pos, "<ele")) {
             piece.names_point = true;
         }
-    }
-    return true;
+        return !cut;
+    });
+    return !cut;
 }
 
 Piece PieceCutter::whole(std::string_view text) {

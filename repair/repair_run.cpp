@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <thread>
 
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
@@ -18,7 +19,8 @@ constexpr size_t kReadBlock = 1 << 20;
 }  // namespace
 
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
-                   const RunCallbacks& callbacks, FileSystem& files) {
+                   const RunCallbacks& callbacks, FileSystem& files,
+                   const std::function<void(const PointStore&)>& alongside) {
     Riparazione result;
     errno = 0;
     std::unique_ptr<InputFile> input = files.open_input(input_path);
@@ -84,11 +86,23 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
 
     for (const std::string_view footer : footer_lines())
         output.riga(footer);
-    if (!output.finish())
-        return fail(Esito::ScritturaFallita, create_error ? create_error : output.error());
-    errno = 0;
-    if (!files.replace(temp_path, output_path))
-        return fail(Esito::ScritturaFallita, errno);
+    // Putting the file on the disk takes a while: the caller's work on the points goes on meanwhile.
+    bool written = false;
+    int write_error = 0;
+    std::thread finishing([&] {
+        if (!output.finish()) {
+            write_error = create_error ? create_error : output.error();
+            return;
+        }
+        errno = 0;
+        written = files.replace(temp_path, output_path);
+        write_error = errno;
+    });
+    if (alongside)
+        alongside(result.store);
+    finishing.join();
+    if (!written)
+        return fail(Esito::ScritturaFallita, write_error);
     result.esito = Esito::Eseguito;
     return result;
 }

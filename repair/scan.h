@@ -51,6 +51,41 @@ inline const char* find_byte(const char* from, const char* to, char c) {
     return to;
 }
 
+// Calls `visit(position)` for every `c` in `text`, in order, scanning each 16 bytes once; stops early when
+// `visit` returns false.
+template <typename Visit>
+inline void for_each_byte(std::string_view text, char c, Visit&& visit) {
+    const char* const data = text.data();
+    size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; text.size() - at >= 16; at += 16) {
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at)), wanted)));
+        while (mask != 0) {
+            if (!visit(at + static_cast<size_t>(__builtin_ctz(mask))))
+                return;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; at < text.size(); ++at) {
+        if (data[at] == c && !visit(at))
+            return;
+    }
+}
+
+// Number of blanks and tabs at the start of `text`; indentation is mostly blanks, taken eight at a time.
+inline size_t leading_blanks(std::string_view text) {
+    static constexpr char kEight[] = "        ";
+    size_t n = 0;
+    while (text.size() - n >= 8 && __builtin_memcmp(text.data() + n, kEight, 8) == 0)
+        n += 8;
+    while (n < text.size() && (text[n] == ' ' || text[n] == '\t'))
+        ++n;
+    return n;
+}
+
 // Position of the first `c` in `text` at or after `pos`, or npos.
 inline size_t find_byte(std::string_view text, char c, size_t pos = 0) {
     if (pos >= text.size())

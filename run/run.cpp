@@ -6,11 +6,15 @@ namespace lurendo {
 
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita, const RunCallbacks& callbacks,
                         FileSystem& files) {
-    return risultato_run(ripara(ingresso, uscita, callbacks, files), ingresso, uscita);
+    Totali totali;
+    const Riparazione riparazione = ripara(ingresso, uscita, callbacks, files, [&](const PointStore& store) {
+        totali = passo_statistiche(store);
+    });
+    return risultato_run(riparazione, ingresso, uscita, totali);
 }
 
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
-                           const std::string& uscita) {
+                           const std::string& uscita, const Totali& totali) {
     RisultatoRun result;
     result.esito = riparazione.esito;
     result.ingresso = ingresso;
@@ -19,7 +23,7 @@ RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& in
     result.righe = riparazione.righe;
     result.n_punti = riparazione.store.n_punti();
     if (result.esito == Esito::Eseguito || result.esito == Esito::ScritturaFallita) {
-        result.totali = passo_statistiche(riparazione.store);
+        result.totali = totali;
         result.cifre = testi_cifre(*result.totali);
     }
     return result;

@@ -25,9 +25,9 @@ struct RisultatoRun {
     std::optional<TestiCifre> cifre;
 };
 
-// The result of a finished repair pass, with the statistics over its kept points.
+// The result of a finished repair pass, with `totali`, the statistics over its kept points.
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
-                           const std::string& uscita);
+                           const std::string& uscita, const Totali& totali);
 
 // Every run starts afresh: nothing of an earlier run counts.
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita,

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "repair/track_point.h"
+#include "run/statistics_pass.h"
 #include "run/status_text.h"
 
 #include <unistd.h>
@@ -78,8 +79,10 @@ RunCapture run_paths(const std::string& input_path, const std::string& output_pa
     RunCallbacks callbacks;
     callbacks.avanzamento = [&](int64_t righe) { capture.statuses.push_back(testo_avanzamento(righe)); };
     callbacks.annullato = cancelled;
-    Riparazione riparazione = ripara(input_path, output_path, callbacks, files);
-    capture.report = risultato_run(riparazione, input_path, output_path);
+    Totali totali;
+    Riparazione riparazione = ripara(input_path, output_path, callbacks, files,
+                                     [&](const PointStore& store) { totali = passo_statistiche(store); });
+    capture.report = risultato_run(riparazione, input_path, output_path, totali);
     capture.statuses.push_back(testo_stato(capture.report));
     capture.store = std::move(riparazione.store);
     return capture;
