@@ -27,8 +27,6 @@ class BlockAssembler {
     // "<trkpt" starts a new block (an unterminated earlier one is lost); a "</trkpt>" or a self-closing
     // start tag completes it.
     void piece(const Piece& piece);
-    // The same for a text taken as one piece.
-    void piece(std::string_view text) { piece(cutter_.whole(text)); }
 
     // A piece too long to belong to any point, known only to mention one: it ends an open point, which is
     // then lost like one that never ends.
@@ -46,7 +44,6 @@ class BlockAssembler {
     BlockSink& sink_;
     std::string blocco_trkpt_;  // the text of the point being assembled
     bool in_trkpt_ = false;
-    PieceCutter cutter_;
 };
 
 }  // namespace lurendo

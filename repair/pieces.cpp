@@ -170,9 +170,4 @@ bool PieceCutter::uncut(std::string_view line, Piece& piece) {
     return !cut;
 }
 
-Piece PieceCutter::whole(std::string_view text) {
-    scan(text);
-    return describe(text, 0, text.size());
-}
-
 }  // namespace lurendo

@@ -54,9 +54,6 @@ class PieceCutter {
         return text.size();
     }
 
-    // The same facts for a text taken as one piece on its own.
-    Piece whole(std::string_view text);
-
   private:
     struct Tag {
         size_t pos;

@@ -119,12 +119,6 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
     punto.ora = read_time(punto, time_tag);
 }
 
-PuntoLetto leggi_punto(std::string_view blocco) {
-    PuntoLetto punto;
-    leggi_punto(blocco, punto);
-    return punto;
-}
-
 void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
     size_t copied = 0;
     for (const uint32_t b : punto.a_capo) {

@@ -21,7 +21,6 @@ struct PuntoLetto {
 
 // Parses `blocco` into `punto`, reusing its storage; `punto.testo` refers to `blocco`.
 void leggi_punto(std::string_view blocco, PuntoLetto& punto);
-PuntoLetto leggi_punto(std::string_view blocco);
 
 // Appends the laid-out text of a kept point: a CR LF before every "        <ele>" (eight blanks) and
 // after every "</ele>" and "</time>".

@@ -6,14 +6,16 @@
 #include "repair/coordinates.h"
 #include "repair/track_point.h"
 
+#include "test_support.h"
+
 namespace lurendo {
 namespace {
 
 std::optional<int64_t> lat_of(const std::string& value) {
-    return leggi_punto("<trkpt lat=\"" + value + "\" lon=\"10.5\">").lat;
+    return test::punto("<trkpt lat=\"" + value + "\" lon=\"10.5\">").lat;
 }
 std::optional<int64_t> lon_of(const std::string& value) {
-    return leggi_punto("<trkpt lat=\"45.5\" lon=\"" + value + "\">").lon;
+    return test::punto("<trkpt lat=\"45.5\" lon=\"" + value + "\">").lon;
 }
 
 TEST(Coordinates, TwoIntegerDigitsAndNineDecimalsGiveTheDigitsAsUnits) {
@@ -43,16 +45,16 @@ TEST(Coordinates, FewerDecimalsArePaddedAndExtraDecimalsAreCutNotRounded) {
 }
 
 TEST(Coordinates, SingleQuotesAndBlanksInsideTheQuotesAreAccepted) {
-    EXPECT_EQ(leggi_punto("<trkpt lat='45.512845678' lon='10.713045678'>").lat, 45512845678);
-    EXPECT_EQ(leggi_punto("<trkpt lat='45.512845678' lon='10.713045678'>").lon, 10713045678);
+    EXPECT_EQ(test::punto("<trkpt lat='45.512845678' lon='10.713045678'>").lat, 45512845678);
+    EXPECT_EQ(test::punto("<trkpt lat='45.512845678' lon='10.713045678'>").lon, 10713045678);
     EXPECT_EQ(lat_of(" 45.5 "), 45500000000);
     EXPECT_EQ(lat_of("\t-1.5"), -1500000000);
 }
 
 TEST(Coordinates, TheFirstOccurrenceOfTheKeyCounts) {
-    EXPECT_EQ(leggi_punto("<trkpt lat=\"1.5\" lat=\"2.5\">").lat, 1500000000);
+    EXPECT_EQ(test::punto("<trkpt lat=\"1.5\" lat=\"2.5\">").lat, 1500000000);
     // "lon=" inside another attribute name comes first and is the one read.
-    EXPECT_FALSE(leggi_punto("<trkpt xlon=5 lat=\"1\" lon=\"2\">").lon.has_value());
+    EXPECT_FALSE(test::punto("<trkpt xlon=5 lat=\"1\" lon=\"2\">").lon.has_value());
 }
 
 TEST(Coordinates, TheRangeIsNinetyForLatitudeAndOneEightyForLongitude) {
@@ -79,12 +81,12 @@ TEST(Coordinates, UnreadableFormsGiveNothing) {
 }
 
 TEST(Coordinates, AMissingKeyOrQuoteGivesNothing) {
-    EXPECT_FALSE(leggi_punto("<trkpt lon=\"10.5\">").lat.has_value());
-    EXPECT_FALSE(leggi_punto("<trkpt lat=45.5 lon=\"10.5\">").lat.has_value());
-    EXPECT_FALSE(leggi_punto("<trkpt lat=\"45.5").lat.has_value());
-    EXPECT_FALSE(leggi_punto("<trkpt lat='45.5\" lon='10.5'>").lat.has_value());
-    EXPECT_FALSE(leggi_punto("<trkpt lat=").lat.has_value());
-    EXPECT_FALSE(leggi_punto("<trkpt LAT=\"45.5\">").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt lon=\"10.5\">").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt lat=45.5 lon=\"10.5\">").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt lat=\"45.5").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt lat='45.5\" lon='10.5'>").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt lat=").lat.has_value());
+    EXPECT_FALSE(test::punto("<trkpt LAT=\"45.5\">").lat.has_value());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "repair/filter.h"
 #include "repair/track_point.h"
 
+#include "test_support.h"
+
 namespace lurendo {
 namespace {
 
@@ -22,13 +24,13 @@ std::string bare_point(const std::string& lat, const std::string& lon) {
 }
 
 FilterVerdict judge(TrackpointFilter& filter, const std::string& lat, const std::string& lon) {
-    return filter.elaboro_stringa(leggi_punto(bare_point(lat, lon)));
+    return filter.elaboro_stringa(test::punto(bare_point(lat, lon)));
 }
 
 // The text the output gets for a kept point.
 std::string laid_out(const std::string& text) {
     std::string out;
-    scrivi_disposto(leggi_punto(text), out);
+    scrivi_disposto(test::punto(text), out);
     return out;
 }
 
@@ -39,7 +41,7 @@ TEST(Filter, ExampleBlockPassesAndIsLaidOutOnFourLines) {
     const std::string testo = joined_point("45.512845678", "10.713045678");
     ASSERT_EQ(testo.size(), 134u);
 
-    EXPECT_EQ(filter.elaboro_stringa(leggi_punto(testo)), FilterVerdict::Passed);
+    EXPECT_EQ(filter.elaboro_stringa(test::punto(testo)), FilterVerdict::Passed);
     EXPECT_EQ(laid_out(testo),
               "      <trkpt lat='45.512845678' lon='10.713045678'>\r\n"
               "        <ele>65.000000</ele>\r\n"
@@ -67,7 +69,7 @@ TEST(Filter, IsolatedJumpDropsTheJumpingPointAndTheNextOne) {
         {"45.513845678", "10.713345678", FilterVerdict::Passed, 45.513845678, 10.713345678},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(filter.elaboro_stringa(leggi_punto(joined_point(row.lat, row.lon))), row.verdict)
+        EXPECT_EQ(filter.elaboro_stringa(test::punto(joined_point(row.lat, row.lon))), row.verdict)
             << row.lat;
         EXPECT_EQ(filter.G_latitudine, row.lat_after);
         EXPECT_EQ(filter.G_longitudine, row.lon_after);
@@ -129,12 +131,12 @@ TEST(Filter, AnUnreadableCoordinateChangesNothing) {
     filter.G_longitudine = 10.5;
     for (const auto& [lat, lon] :
          {std::pair{"45.6", "1e5"}, std::pair{"abc", "10.6"}, std::pair{"95", "10.6"}}) {
-        EXPECT_EQ(filter.elaboro_stringa(leggi_punto(joined_point(lat, lon))), FilterVerdict::Unreadable)
+        EXPECT_EQ(filter.elaboro_stringa(test::punto(joined_point(lat, lon))), FilterVerdict::Unreadable)
             << lat << ' ' << lon;
         EXPECT_EQ(filter.G_latitudine, 45.5);
         EXPECT_EQ(filter.G_longitudine, 10.5);
     }
-    EXPECT_EQ(filter.elaboro_stringa(leggi_punto("<trkpt lon=\"10.5\"></trkpt>")), FilterVerdict::Unreadable);
+    EXPECT_EQ(filter.elaboro_stringa(test::punto("<trkpt lon=\"10.5\"></trkpt>")), FilterVerdict::Unreadable);
 }
 
 TEST(Relayout, OnlyAnEleIndentedByExactlyEightBlanksGetsABreakBeforeIt) {

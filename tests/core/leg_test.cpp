@@ -9,6 +9,8 @@
 #include "repair/track_point.h"
 #include "stats/leg.h"
 
+#include "test_support.h"
+
 namespace lurendo {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr double kRadius = 6378.7;
 
 // A time of day as a point's text gives it ("" for none).
 OraDelGiorno ora(const std::string& text) {
-    return leggi_punto("<trkpt><time>2009-07-14T" + text + "Z</time></trkpt>").ora;
+    return test::punto("<trkpt><time>2009-07-14T" + text + "Z</time></trkpt>").ora;
 }
 
 double seconds(const std::string& from, const std::string& to) {
@@ -24,7 +26,7 @@ double seconds(const std::string& from, const std::string& to) {
 }
 
 PuntoTrig place(const std::string& lat, const std::string& lon) {
-    const PuntoLetto p = leggi_punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\">");
+    const PuntoLetto p = test::punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\">");
     return trig_punto(static_cast<double>(p.lat.value()), static_cast<double>(p.lon.value()));
 }
 

@@ -24,11 +24,11 @@ void expect_time(const OraDelGiorno& ora, int h, int m, double s) {
 }
 
 OraDelGiorno time_of(const std::string& block) {
-    return leggi_punto(block).ora;
+    return test::punto(block).ora;
 }
 
 TEST(TrackPoint, TheExampleBlockGivesUnitsOfANanodegreeAndItsTimeOfDay) {
-    const PuntoLetto p = leggi_punto(kAsRead);
+    const PuntoLetto p = test::punto(kAsRead);
     EXPECT_EQ(p.lat, 45512845678);
     EXPECT_EQ(p.lon, 10713045678);
     expect_time(p.ora, 15, 4, 5);
@@ -36,11 +36,11 @@ TEST(TrackPoint, TheExampleBlockGivesUnitsOfANanodegreeAndItsTimeOfDay) {
 }
 
 TEST(TrackPoint, CoordinatesOfAnyLengthAndSignKeepTheScale) {
-    const PuntoLetto a = leggi_punto("<trkpt lat=\"-33.123456789\" lon=\"151.123456789\">");
+    const PuntoLetto a = test::punto("<trkpt lat=\"-33.123456789\" lon=\"151.123456789\">");
     EXPECT_EQ(a.lat, -33123456789);
     EXPECT_EQ(a.lon, 151123456789);
-    EXPECT_EQ(leggi_punto("<trkpt lat=\"45.5128456789\" lon=\"9.713045678\">").lat, 45512845678);
-    EXPECT_EQ(leggi_punto("<trkpt lon=\"-0.25\" lat=\"45.5\">").lon, -250000000);
+    EXPECT_EQ(test::punto("<trkpt lat=\"45.5128456789\" lon=\"9.713045678\">").lat, 45512845678);
+    EXPECT_EQ(test::punto("<trkpt lon=\"-0.25\" lat=\"45.5\">").lon, -250000000);
 }
 
 TEST(TrackPoint, TheTimeIsEightCharactersSeventeenBehindTheTimeTagWithAnyFraction) {

@@ -68,9 +68,15 @@ std::string repaired_document(const std::string& entries) {
     return golden.substr(0, header_end) + entries + golden.substr(footer_start);
 }
 
+PuntoLetto punto(std::string_view blocco) {
+    PuntoLetto p;
+    leggi_punto(blocco, p);
+    return p;
+}
+
 void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time) {
-    store.elaboro_stringa2(leggi_punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\"><time>2009-07-14T" +
-                                       time + "Z</time></trkpt>"));
+    store.elaboro_stringa2(punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\"><time>2009-07-14T" + time +
+                                 "Z</time></trkpt>"));
 }
 
 RunCapture run_paths(const std::string& input_path, const std::string& output_path, FileSystem& files,

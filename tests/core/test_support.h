@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "repair/point_store.h"
+#include "repair/track_point.h"
 #include "run/run.h"
 
 namespace lurendo::test {
@@ -47,6 +48,9 @@ class StringOutput final : public OutputFile {
   private:
     std::string& bytes_;
 };
+
+// A block parsed as a run parses it; the point refers to `blocco`.
+PuntoLetto punto(std::string_view blocco);
 
 // One point in the canonical layout (six blanks before the trkpt tags, eight before ele and time, CR LF).
 std::string canonical_point(const std::string& lat, const std::string& lon, const std::string& time);
