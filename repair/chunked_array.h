@@ -13,7 +13,7 @@ class ChunkedArray {
   public:
     void push_back(const T& value) {
         if (size_ % ChunkSize == 0)
-            chunks_.push_back(std::make_unique<T[]>(ChunkSize));
+            chunks_.push_back(std::make_unique_for_overwrite<T[]>(ChunkSize));  // each entry is written once
         chunks_[size_ / ChunkSize][size_ % ChunkSize] = value;
         ++size_;
     }

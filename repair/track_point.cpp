@@ -102,20 +102,22 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
     // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
     // or splits another match, so these are also the places in the laid-out text.
     size_t time_tag = std::string_view::npos;
-    size_t pos = 0;
-    while ((pos = find_byte(blocco, '<', pos)) != std::string_view::npos) {
-        if (at(blocco, pos, "<ele>")) {
-            if (pos >= kEleIndent.size() && at(blocco, pos - kEleIndent.size(), kEleIndent))
+    for_each_byte(blocco, '<', [&](size_t pos) {
+        const char next = pos + 1 < blocco.size() ? blocco[pos + 1] : '\0';
+        if (next == 'e') {
+            if (at(blocco, pos, "<ele>") && pos >= kEleIndent.size() &&
+                at(blocco, pos - kEleIndent.size(), kEleIndent))
                 punto.a_capo.push_back(static_cast<uint32_t>(pos - kEleIndent.size()));
-        } else if (at(blocco, pos, "</ele>")) {
-            punto.a_capo.push_back(static_cast<uint32_t>(pos + 6));
-        } else if (at(blocco, pos, "</time>")) {
-            punto.a_capo.push_back(static_cast<uint32_t>(pos + 7));
-        } else if (time_tag == std::string_view::npos && at(blocco, pos, "<time>")) {
+        } else if (next == '/') {
+            if (at(blocco, pos, "</ele>"))
+                punto.a_capo.push_back(static_cast<uint32_t>(pos + 6));
+            else if (at(blocco, pos, "</time>"))
+                punto.a_capo.push_back(static_cast<uint32_t>(pos + 7));
+        } else if (next == 't' && time_tag == std::string_view::npos && at(blocco, pos, "<time>")) {
             time_tag = pos;
         }
-        ++pos;
-    }
+        return true;
+    });
     punto.ora = read_time(punto, time_tag);
 }
 
