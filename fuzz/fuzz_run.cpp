@@ -1,22 +1,31 @@
 // libFuzzer target: arbitrary bytes go through a whole run (reading, pieces, filter, point store,
-// statistics, writing) and everything the run promises is checked; a broken promise aborts, so libFuzzer
-// keeps the input that broke it.
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
+// statistics, writing) over files held in memory, and everything the run promises is checked; a broken
+// promise aborts, so libFuzzer keeps the input that broke it. Each input is run twice: read whole, and
+// read in small blocks whose size comes from the input, so that every cut between two reads is tried
+// somewhere; both must give the same output and figures.
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <limits>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "repair/output_document.h"
-#include "stats/session.h"
+#include "run/run.h"
+#include "run/status_text.h"
+#include "tests/support/memory_files.h"
 
 namespace {
+
+using lurendo::Esito;
+using lurendo::RisultatoRun;
+
+const std::string kInput = "in.gpx";
+const std::string kOutput = "out.gpx";
+const std::string kOldOutput = "the out.gpx of an earlier run\r\n";
 
 [[noreturn]] void violated(const char* what, std::string_view detail = {}) {
     std::fprintf(stderr, "fuzz_run: invariant broken: %s [%.*s]\n", what, static_cast<int>(detail.size()),
@@ -27,68 +36,6 @@ namespace {
 void check(bool ok, const char* what, std::string_view detail = {}) {
     if (!ok)
         violated(what, detail);
-}
-
-// A folder of our own for the run's files, made on the first input and removed when the process exits.
-struct WorkDir {
-    std::string path;
-    std::string input;
-    std::string output;
-
-    WorkDir() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/lurendo-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            violated("cannot create the work folder", pattern);
-        path = pattern;
-        input = path + "/in.gpx";
-        output = path + "/out.gpx";
-    }
-    ~WorkDir() {
-        for (const std::string& name : names())
-            ::unlink((path + "/" + name).c_str());
-        ::rmdir(path.c_str());
-    }
-    std::set<std::string> names() const {
-        std::set<std::string> found;
-        if (DIR* dir = ::opendir(path.c_str())) {
-            while (const dirent* entry = ::readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    found.insert(name);
-            }
-            ::closedir(dir);
-        }
-        return found;
-    }
-};
-
-WorkDir& work_dir() {
-    static WorkDir dir;
-    return dir;
-}
-
-void write_whole(const std::string& path, const uint8_t* data, size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    check(fd >= 0, "cannot create the input file", path);
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        check(n > 0, "cannot write the input file", path);
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    ::close(fd);
-}
-
-std::string read_whole(const std::string& path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    check(fd >= 0, "the written output cannot be opened", path);
-    char buffer[1 << 16];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, static_cast<size_t>(n));
-    ::close(fd);
-    return bytes;
 }
 
 size_t occurrences(std::string_view text, std::string_view word) {
@@ -156,63 +103,119 @@ bool well_formed_time(std::string_view text) {
     return minutes < 60 && seconds < 60;
 }
 
-std::string document_edge(bool header) {
+template <size_t N>
+std::string crlf_lines(const std::array<std::string_view, N>& lines) {
     std::string text;
-    if (header) {
-        for (const std::string_view line : lurendo::header_lines())
-            text.append(line).append("\r\n");
-    } else {
-        for (const std::string_view line : lurendo::footer_lines())
-            text.append(line).append("\r\n");
-    }
+    for (const std::string_view line : lines)
+        text.append(line).append("\r\n");
     return text;
 }
 
 void check_document(const std::string& document) {
-    static const std::string header = document_edge(true);
-    static const std::string footer = document_edge(false);
+    static const std::string header = crlf_lines(lurendo::header_lines());
+    static const std::string footer = crlf_lines(lurendo::footer_lines());
     check(document.size() >= header.size() + footer.size(), "output shorter than header and footer");
     check(document.compare(0, header.size(), header) == 0, "output does not start with the header");
     check(document.compare(document.size() - footer.size(), footer.size(), footer) == 0,
           "output does not end with the footer");
 }
 
-void check_figures(const lurendo::Figure& f) {
-    check(well_formed_distance(f.lbl_dist_tot), "total distance text", f.lbl_dist_tot);
-    check(well_formed_distance(f.lbl_dist_parz), "planing distance text", f.lbl_dist_parz);
-    check(well_formed_time(f.lbl_tempo_tot), "total time text", f.lbl_tempo_tot);
-    check(well_formed_time(f.lbl_tempo_parz), "planing time text", f.lbl_tempo_parz);
+void check_figures(const lurendo::TestiCifre& f) {
+    check(well_formed_distance(f.dist_tot), "total distance text", f.dist_tot);
+    check(well_formed_distance(f.dist_parz), "planing distance text", f.dist_parz);
+    check(well_formed_time(f.tempo_tot), "total time text", f.tempo_tot);
+    check(well_formed_time(f.tempo_parz), "planing time text", f.tempo_parz);
+}
+
+struct Run {
+    RisultatoRun result;
+    std::string output;  // out.gpx after the run
+};
+
+// One run over a fresh set of files holding the input and an old out.gpx; checks what any run promises.
+Run run_in_blocks(std::string_view input, size_t read_block) {
+    lurendo::test::MemoryFiles files;
+    files.read_block = read_block;
+    files.files[kInput] = input;
+    files.files[kOutput] = kOldOutput;
+
+    int64_t last_reported = 0;
+    lurendo::RunCallbacks callbacks;
+    callbacks.avanzamento = [&last_reported](int64_t righe) {
+        check(righe > last_reported, "line count reported going back or repeated");
+        last_reported = righe;
+    };
+    Run run{lurendo::esegui_run(kInput, kOutput, callbacks, files), {}};
+    const RisultatoRun& r = run.result;
+
+    // Bytes in memory are always read to their end and always written: only these two endings remain.
+    check(r.esito == Esito::Eseguito || r.esito == Esito::NessunPunto, "run did not complete",
+          lurendo::testo_stato(r));
+    check(r.righe == expected_lines(input), "line count");
+    check(last_reported == r.righe, "final line count not reported");
+    check(r.motivo.empty(), "a reason given for a run that did not fail of its files", r.motivo);
+    check(r.n_punti <= static_cast<int64_t>(occurrences(input, "<trkpt")),
+          "more points stored than start tags in the input");
+    check(files.files.size() == 2 && files.files.contains(kInput) && files.files.contains(kOutput),
+          "something besides the input and the output left behind");
+    run.output = files.files[kOutput];
+
+    if (r.esito == Esito::Eseguito) {
+        check(lurendo::testo_stato(r) == std::string(lurendo::kDoneText) + kOutput, "final status",
+              lurendo::testo_stato(r));
+        check_document(run.output);
+        check(r.totali.has_value() && r.cifre.has_value(), "figures missing after a complete run");
+        check_figures(*r.cifre);
+    } else {
+        check(lurendo::testo_stato(r) == std::string(lurendo::kNoPointsText) + kInput, "final status",
+              lurendo::testo_stato(r));
+        check(r.n_punti == 0, "points kept from an input without a complete point");
+        check(!r.totali && !r.cifre, "figures given for an input without points");
+        check(run.output == kOldOutput, "old output changed by a run without points");
+    }
+    return run;
+}
+
+bool same_bits(double a, double b) {
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+bool same_figures(const RisultatoRun& a, const RisultatoRun& b) {
+    if (a.totali.has_value() != b.totali.has_value() || a.cifre.has_value() != b.cifre.has_value())
+        return false;
+    if (a.totali && !(same_bits(a.totali->tempo_tot, b.totali->tempo_tot) &&
+                      same_bits(a.totali->dist_tot, b.totali->dist_tot) &&
+                      same_bits(a.totali->tempo_parz, b.totali->tempo_parz) &&
+                      same_bits(a.totali->dist_parz, b.totali->dist_parz)))
+        return false;
+    return !a.cifre ||
+           (a.cifre->dist_tot == b.cifre->dist_tot && a.cifre->tempo_tot == b.cifre->tempo_tot &&
+            a.cifre->dist_parz == b.cifre->dist_parz && a.cifre->tempo_parz == b.cifre->tempo_parz);
+}
+
+// An odd block size from 1 to 63 picked by the input's bytes, raised for long inputs so that a run takes at
+// most about kMaxReads reads and the fuzzer keeps its pace.
+size_t small_block_for(std::string_view input) {
+    constexpr size_t kMaxReads = 1024;
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : input)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    const size_t picked = 1 + 2 * static_cast<size_t>(hash % 32);
+    return std::max(picked, (input.size() / kMaxReads) | 1);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    WorkDir& dir = work_dir();
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    write_whole(dir.input, data, size);
+    const Run whole = run_in_blocks(input, std::numeric_limits<size_t>::max());
+    const size_t block = small_block_for(input);
+    const Run pieces = run_in_blocks(input, block);
 
-    std::vector<std::string> statuses;
-    lurendo::RunCallbacks callbacks;
-    callbacks.status = [&statuses](const std::string& text) { statuses.push_back(text); };
-    lurendo::Sessione sessione;
-    const lurendo::RunReport report = lurendo::esegui_run(sessione, dir.input, dir.output, callbacks);
-
-    // A regular file in a folder of our own is always read to its end and always written.
-    check(report.run.input_read, "input not read to its end", report.run.status);
-    check(report.run.output_written, "output not written", report.run.status);
-    check(!statuses.empty() && statuses.back() == report.run.status, "final status not reported last");
-    check(report.run.status == std::string(lurendo::kDoneText) + dir.output, "final status",
-          report.run.status);
-    check(report.run.righe == expected_lines(input), "line count");
-    check_document(read_whole(dir.output));
-
-    check(report.figure.has_value(), "figures missing after a complete run");
-    check_figures(*report.figure);
-    check(sessione.repair.store.n_punti() <= static_cast<int64_t>(occurrences(input, "<trkpt")),
-          "more points stored than start tags in the input");
-
-    const std::set<std::string> expected_names{"in.gpx", "out.gpx"};
-    check(dir.names() == expected_names, "something besides the input and the output left in the folder");
-    ::unlink(dir.output.c_str());
+    const std::string detail = "read in blocks of " + std::to_string(block);
+    check(pieces.result.esito == whole.result.esito, "outcome depends on the read size", detail);
+    check(pieces.result.n_punti == whole.result.n_punti, "point count depends on the read size", detail);
+    check(pieces.output == whole.output, "output depends on the read size", detail);
+    check(same_figures(pieces.result, whole.result), "figures depend on the read size", detail);
     return 0;
 }

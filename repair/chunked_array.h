@@ -8,7 +8,7 @@
 
 namespace lurendo {
 
-template <typename T, size_t ChunkSize = 8192>
+template <typename T, size_t ChunkSize = 2048>
 class ChunkedArray {
   public:
     void push_back(const T& value) {

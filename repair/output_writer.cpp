@@ -7,16 +7,13 @@ namespace lurendo {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kSlack = 64 << 10;  // room for the entry that passes the block size
+constexpr size_t kFirstReserve = 64 << 10;  // a short output never needs more
 
 }  // namespace
 
 OutputWriter::OutputWriter(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {
-    if (!file_)
-        return;
-    buffer_.reserve(kWriteBlock + kSlack);
-    pending_.reserve(kWriteBlock + kSlack);
-    writer_ = std::thread([this] { write_loop(); });
+    if (file_)
+        buffer_.reserve(kFirstReserve);
 }
 
 OutputWriter::~OutputWriter() {
@@ -40,6 +37,8 @@ void OutputWriter::punto(const PuntoLetto& punto) {
 }
 
 void OutputWriter::hand_over() {
+    if (!writer_.joinable())
+        writer_ = std::thread([this] { write_loop(); });
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !has_pending_; });
     if (write_failed_) {
@@ -67,10 +66,21 @@ bool OutputWriter::wait_until_written() {
 bool OutputWriter::finish() {
     if (!usable())
         return false;
-    if (!buffer_.empty())
-        hand_over();
-    if (!wait_until_written())
-        return false;
+    if (!writer_.joinable()) {
+        // A short output: written here, in one go.
+        errno = 0;
+        if (!buffer_.empty() && !file_->write(buffer_.data(), buffer_.size())) {
+            failed_ = true;
+            error_ = errno;
+            return false;
+        }
+        buffer_.clear();
+    } else {
+        if (!buffer_.empty())
+            hand_over();
+        if (!wait_until_written())
+            return false;
+    }
     errno = 0;
     if (!file_->close()) {
         failed_ = true;

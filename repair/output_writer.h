@@ -1,5 +1,5 @@
 // The repaired document on its way to the file: lines and point entries go straight into a large buffer;
-// full buffers are written by a second thread while the run goes on reading.
+// full buffers are written by a second thread, started with the first of them, while the run goes on.
 #pragma once
 
 #include <condition_variable>
@@ -34,6 +34,8 @@ class OutputWriter {
     // Stops writing and waits for the writing thread; the file is left as it is.
     void abandon();
     int error() const { return error_; }
+    // True once a block has been handed to the writing thread.
+    bool long_output() const { return writer_.joinable(); }
 
   private:
     bool usable() const { return file_ && !failed_; }

@@ -29,15 +29,16 @@ class PointStore {
     void segna_salto() { jump_pending_ = true; }
 
   private:
-    // 32 bytes: the time of day is kept flat so that it packs with the flags.
+    // 32 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
+    // entry is written whole when it is stored, so new chunks need not be cleared first.
     struct Punto {
-        int64_t lat = 0;
-        int64_t lon = 0;
-        double secondi = 0;
-        uint8_t ore = 0;
-        uint8_t minuti = 0;
-        bool leggibile = false;
-        bool salto_prima = false;
+        int64_t lat;
+        int64_t lon;
+        double secondi;
+        uint8_t ore;
+        uint8_t minuti;
+        bool leggibile;
+        bool salto_prima;
     };
     static_assert(sizeof(Punto) == 32);
 

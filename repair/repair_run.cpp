@@ -14,6 +14,9 @@ namespace lurendo {
 
 namespace {
 
+// A run starts with a small read buffer and takes the large one only once a read fills the small one: a
+// short track then costs no large allocation, a long one is still read in large blocks.
+constexpr size_t kFirstReadBlock = 64 << 10;
 constexpr size_t kReadBlock = 1 << 20;
 
 }  // namespace
@@ -50,7 +53,8 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     BlockAssembler assembler(pipeline);
     LineReader reader(assembler);
     // Not zero-filled: only what a read returns is ever looked at.
-    const std::unique_ptr<char[]> buffer(new char[kReadBlock]);
+    std::unique_ptr<char[]> buffer(new char[kFirstReadBlock]);
+    size_t capacity = kFirstReadBlock;
     int64_t lines_reported = 0;
     const auto report = [&] {
         result.righe = reader.lines();
@@ -64,7 +68,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
             return fail(Esito::Interrotto, 0);
         }
         errno = 0;
-        const long n = input->read(buffer.get(), kReadBlock);
+        const long n = input->read(buffer.get(), capacity);
         if (n == InputFile::kNothingYet)
             continue;
         if (n < 0) {
@@ -76,6 +80,10 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
             break;
         reader.feed(buffer.get(), static_cast<size_t>(n));
         report();
+        if (static_cast<size_t>(n) == capacity && capacity < kReadBlock) {
+            buffer.reset(new char[kReadBlock]);
+            capacity = kReadBlock;
+        }
     }
     input.reset();
     reader.finish();
@@ -89,7 +97,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     // Putting the file on the disk takes a while: the caller's work on the points goes on meanwhile.
     bool written = false;
     int write_error = 0;
-    std::thread finishing([&] {
+    const auto finish = [&] {
         if (!output.finish()) {
             write_error = create_error ? create_error : output.error();
             return;
@@ -97,10 +105,18 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         errno = 0;
         written = files.replace(temp_path, output_path);
         write_error = errno;
-    });
-    if (alongside)
-        alongside(result.store);
-    finishing.join();
+    };
+    // Only a long output is worth a thread of its own.
+    if (output.long_output()) {
+        std::thread finishing(finish);
+        if (alongside)
+            alongside(result.store);
+        finishing.join();
+    } else {
+        if (alongside)
+            alongside(result.store);
+        finish();
+    }
     if (!written)
         return fail(Esito::ScritturaFallita, write_error);
     result.esito = Esito::Eseguito;

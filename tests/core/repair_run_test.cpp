@@ -45,8 +45,9 @@ TEST_F(RepairRun, TheLineCountGoesPast32767) {
     input += "<trkpt lat=\"45.5\" lon=\"10.5\"/>\r\n";
     const test::RunCapture r = run(input);
     EXPECT_EQ(r.report.righe, 40000);
-    EXPECT_THAT(r.statuses,
-                ElementsAre("Righe elaborate: 40000", "Procedura eseguita. File: " + dir.file("out.gpx")));
+    ASSERT_GE(r.statuses.size(), 2u);
+    EXPECT_EQ(r.statuses[r.statuses.size() - 2], "Righe elaborate: 40000");
+    EXPECT_EQ(r.statuses.back(), "Procedura eseguita. File: " + dir.file("out.gpx"));
 }
 
 TEST_F(RepairRun, DroppedPointsLeaveAnEmptyLineEach) {
