@@ -1,20 +1,22 @@
-// lurendo-cli: repairs one GPX track and prints its figures.
-#include <unistd.h>
-
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+// lurendo-cli: repairs GPX tracks and prints their figures.
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-#include "cli/cli_output.h"
+#include "cli/options.h"
+#include "cli/progress.h"
+#include "cli/report.h"
+#include "cli/targets.h"
 #include "run/run.h"
 #include "run/status_text.h"
 
 namespace {
+
+using namespace lurendo;
+using namespace lurendo::cli;
 
 std::atomic<bool> g_interrupted{false};
 
@@ -22,105 +24,96 @@ extern "C" void on_interrupt(int) {
     g_interrupted = true;
 }
 
-void print(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+void print(FILE* stream, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
     std::fflush(stream);
 }
 
-// Shows "Righe elaborate: N" in place on a terminal, a few times a second.
-class ProgressLine {
-  public:
-    ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {}
-    void show(const std::string& text, bool final_count) {
-        if (!enabled_)
-            return;
-        const auto now = std::chrono::steady_clock::now();
-        if (!final_count && now - last_ < std::chrono::milliseconds(200))
-            return;
-        last_ = now;
-        print(stderr, "\r" + QString::fromStdString(text));
-        shown_ = true;
-    }
-    void end() {
-        if (shown_)
-            print(stderr, "\n");
-        shown_ = false;
-    }
+RisultatoRun run_one(const std::string& input, const std::string& output, const std::string& progress_prefix,
+                     RigaAvanzamento& progress) {
+    RunCallbacks callbacks;
+    callbacks.avanzamento = [&](int64_t righe) {
+        progress.mostra(progress_prefix + testo_avanzamento(righe));
+    };
+    callbacks.annullato = [] { return g_interrupted.load(); };
+    RisultatoRun r = esegui_run(input, output, callbacks);
+    progress.chiudi();
+    return r;
+}
 
-  private:
-    bool enabled_;
-    bool shown_ = false;
-    std::chrono::steady_clock::time_point last_{};
-};
+// One track: the status line and the grid, or the JSON object; as it has always been.
+int one_track(const Opzioni& o, const std::string& output) {
+    RigaAvanzamento progress;
+    const RisultatoRun r = run_one(o.tracce.front(), output, "", progress);
+    const bool ok = r.esito == Esito::Eseguito;
+    if (!ok)
+        print(stderr, testo_stato(r) + "\n");
+    if (o.json) {
+        print(stdout, oggetto_json(r).dump(4) + "\n");
+    } else if (o.csv) {
+        print(stdout, righe_csv({r}));
+    } else {
+        if (ok)
+            print(stdout, testo_stato(r) + "\n");
+        if (r.cifre)
+            print(stdout, tabella_cifre(*r.cifre));
+    }
+    if (r.esito == Esito::Interrotto)
+        return kExitInterrupted;
+    return ok ? kExitOk : kExitFailed;
+}
+
+// Several tracks into one folder: each failure is told and the others still run; Ctrl-C stops at once.
+int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs) {
+    std::error_code ec;
+    std::filesystem::create_directories(*o.uscita, ec);
+    if (ec) {
+        print(stderr, "Errore: impossibile creare la cartella " + *o.uscita + "\n");
+        return kExitFailed;
+    }
+    RigaAvanzamento progress;
+    std::vector<RisultatoRun> results;
+    bool any_failed = false;
+    for (size_t i = 0; i < o.tracce.size() && !g_interrupted; ++i) {
+        const std::string prefix =
+            "Traccia " + std::to_string(i + 1) + " di " + std::to_string(o.tracce.size()) + ": ";
+        RisultatoRun r = run_one(o.tracce[i], outputs[i], prefix, progress);
+        if (r.esito == Esito::Interrotto)
+            break;
+        if (fallito(r)) {
+            any_failed = true;
+            print(stderr, testo_stato(r) + "\n");
+        }
+        results.push_back(std::move(r));
+    }
+    if (g_interrupted) {
+        print(stderr, std::string(kCancelledText) + "\n");
+        return kExitInterrupted;
+    }
+    if (o.json) {
+        nlohmann::ordered_json all = nlohmann::ordered_json::array();
+        for (const RisultatoRun& r : results)
+            all.push_back(oggetto_json(r));
+        print(stdout, all.dump(4) + "\n");
+    } else {
+        print(stdout, o.csv ? righe_csv(results) : righe_testo(results));
+    }
+    return any_failed ? kExitFailed : kExitOk;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("lurendo-cli");
-    QCoreApplication::setApplicationVersion("1.00");
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Ripara una traccia GPX (toglie i salti del GPS), scrive il file corretto e mostra tempo e distanza, "
-        "in totale e In Planata (oltre 18 km/h).");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption output_option(
-        {"o", "output"}, "File di uscita (predefinito: out.gpx nella cartella corrente).", "FILE");
-    const QCommandLineOption json_option("json", "Stampa il risultato come oggetto JSON.");
-    parser.addOption(output_option);
-    parser.addOption(json_option);
-    parser.addPositionalArgument("INPUT.gpx", "La traccia GPX da riparare.");
-
-    if (!parser.parse(QCoreApplication::arguments())) {
-        print(stderr, parser.errorText() + "\n");
-        return 2;
+    const Lettura lettura = leggi_opzioni(argc, argv);
+    if (!lettura.opzioni)
+        return lettura.uscita_programma;
+    const Opzioni& o = *lettura.opzioni;
+    const Destinazioni d = destinazioni(o);
+    if (!d.errore.empty()) {
+        print(stderr, "lurendo-cli: " + d.errore + "\n");
+        return kExitUsage;
     }
-    if (parser.isSet("help")) {
-        print(stdout, parser.helpText());
-        return 0;
-    }
-    if (parser.isSet("version")) {
-        print(stdout, "lurendo-cli 1.00\n");
-        return 0;
-    }
-    const QStringList inputs = parser.positionalArguments();
-    if (inputs.size() != 1) {
-        print(stderr, "Indicare esattamente un file GPX da riparare.\n\n" + parser.helpText());
-        return 2;
-    }
-    const QString output_path = parser.isSet(output_option) ? parser.value(output_option)
-                                                            : QDir::current().absoluteFilePath("out.gpx");
-
     std::signal(SIGINT, on_interrupt);
     std::signal(SIGTERM, on_interrupt);
-
-    ProgressLine progress;
-    lurendo::RunCallbacks callbacks;
-    callbacks.avanzamento = [&progress](int64_t righe) {
-        progress.show(lurendo::testo_avanzamento(righe), false);
-    };
-    callbacks.annullato = [] { return g_interrupted.load(); };
-
-    const lurendo::RisultatoRun report = lurendo::esegui_run(
-        inputs.front().toLocal8Bit().toStdString(), output_path.toLocal8Bit().toStdString(), callbacks);
-    progress.end();
-
-    const QString status = QString::fromStdString(lurendo::testo_stato(report));
-    const bool ok = report.esito == lurendo::Esito::Eseguito;
-    if (!ok)
-        print(stderr, status + "\n");
-    if (parser.isSet(json_option)) {
-        print(stdout, lurendo::report_json(report, output_path));
-    } else {
-        if (ok)
-            print(stdout, status + "\n");
-        if (report.cifre)
-            print(stdout, lurendo::figures_table(*report.cifre));
-    }
-    if (report.esito == lurendo::Esito::Interrotto)
-        return 130;
-    return ok ? 0 : 1;
+    return o.tracce.size() == 1 ? one_track(o, d.file.front()) : many_tracks(o, d.file);
 }

@@ -103,11 +103,15 @@ class Cli : public ::testing::Test {
     test::TempDir dir_;
 };
 
-TEST_F(Cli, HelpNamesEveryOption) {
+TEST_F(Cli, HelpNamesEveryOptionInItalian) {
     const CliResult r = run({"--help"});
     EXPECT_EQ(r.exit_code, 0);
-    for (const char* option : {"-o", "--output", "--json", "--help", "--version", "INPUT.gpx"})
+    for (const char* option : {"-o", "--output", "--json", "--csv", "--help", "--version", "TRACCIA.gpx"})
         EXPECT_TRUE(contains(r.out, option)) << option << " missing from:\n" << r.out;
+    for (const char* word : {"Uso:", "Opzioni:", "Argomenti:", "cartella"})
+        EXPECT_TRUE(contains(r.out, word)) << word << " missing from:\n" << r.out;
+    for (const char* english : {"Usage", "Options", "Positionals", "REQUIRED", "Print this help"})
+        EXPECT_FALSE(contains(r.out, english)) << english << " in:\n" << r.out;
 }
 
 TEST_F(Cli, VersionIsPrintedExactly) {
@@ -119,16 +123,19 @@ TEST_F(Cli, VersionIsPrintedExactly) {
 
 TEST_F(Cli, UsageErrorsExitWithTwoAndTouchNothing) {
     const std::vector<std::vector<std::string>> usages = {
-        {},                    // no input
-        {worked_, worked_},    // two inputs
-        {"--bogus", worked_},  // unknown option
-        {worked_, "-o"},       // option without its value
+        {},                            // no input
+        {worked_, worked_},            // two inputs without a folder
+        {"--bogus", worked_},          // unknown option
+        {worked_, "-o"},               // option without its value
+        {"--json", "--csv", worked_},  // two output forms
     };
     for (const auto& args : usages) {
         SCOPED_TRACE(::testing::PrintToString(args));
         const CliResult r = run(args);
         EXPECT_EQ(r.exit_code, 2);
-        EXPECT_NE(r.err, "");
+        EXPECT_TRUE(r.err.starts_with("lurendo-cli: ")) << r.err;
+        for (const char* english : {"argument", "expected", "required", "excludes"})
+            EXPECT_FALSE(contains(r.err, english)) << r.err;
         EXPECT_FALSE(contains(r.out, "Procedura eseguita"));
     }
     EXPECT_FALSE(fs::exists(work_file("out.gpx")));
@@ -206,6 +213,80 @@ TEST_F(Cli, UnwritableOutputExitsWithOneAndStillPrintsTheFigures) {
     EXPECT_TRUE(in_order(r.out, {"Totale", "0:0:8", "0,03 km"})) << r.out;
     EXPECT_TRUE(in_order(r.out, {"In Planata", "0:0:4", "0,03 km"})) << r.out;
     EXPECT_FALSE(fs::exists(work_dir() / "missing-folder"));
+}
+
+// Several tracks into one folder: each output is what a single run writes, one row per track and a total.
+class CliBatch : public Cli {
+  protected:
+    void SetUp() override {
+        Cli::SetUp();
+        const std::string worked = test::read_file(worked_);
+        test::write_file(a_, worked);
+        // The same points half an hour later: the same figures again.
+        std::string later = worked;
+        for (size_t at = later.find("T15:"); at != std::string::npos; at = later.find("T15:", at + 1))
+            later.replace(at, 4, "T16:");
+        test::write_file(b_, later);
+    }
+    const std::string a_ = work_file("a.gpx");
+    const std::string b_ = work_file("b.gpx");
+    const std::string out_dir_ = (dir_.path() / "riparate").string();
+};
+
+TEST_F(CliBatch, EachTrackIsWrittenAsASingleRunWritesIt) {
+    const CliResult r = run({"-o", out_dir_, a_, b_});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    for (const std::string& track : {a_, b_}) {
+        const std::string single = work_file("single.gpx");
+        ASSERT_EQ(run({"-o", single, track}).exit_code, 0);
+        EXPECT_EQ(test::read_file(out_dir_ + "/" + fs::path(track).filename().string()),
+                  test::read_file(single));
+    }
+    const std::vector<std::string> lines = lines_of(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    EXPECT_TRUE(in_order(lines[0], {"Traccia", "Tempo", "Distanza"})) << lines[0];
+    EXPECT_TRUE(in_order(lines[1], {"a.gpx", "0:0:8", "0,03 km", "0:0:4", "0,03 km"})) << lines[1];
+    EXPECT_TRUE(in_order(lines[2], {"b.gpx", "0:0:8", "0,03 km", "0:0:4", "0,03 km"})) << lines[2];
+    EXPECT_TRUE(in_order(lines[3], {"Totale", "0:0:16", "0,07 km", "0:0:8", "0,05 km"})) << lines[3];
+}
+
+TEST_F(CliBatch, CsvAndJsonGiveTheSameRows) {
+    const CliResult csv = run({"--csv", "-o", out_dir_, a_, b_});
+    ASSERT_EQ(csv.exit_code, 0) << csv.err;
+    EXPECT_EQ(csv.out,
+              "Traccia;Tempo;Distanza (km);Tempo in planata;Distanza in planata (km)\n"
+              "a.gpx;0:0:8;0,03;0:0:4;0,03\n"
+              "b.gpx;0:0:8;0,03;0:0:4;0,03\n"
+              "Totale;0:0:16;0,07;0:0:8;0,05\n");
+    const CliResult json = run({"--json", "-o", out_dir_, a_, b_});
+    ASSERT_EQ(json.exit_code, 0);
+    EXPECT_EQ(json.out.find_first_not_of(" \n"), json.out.find('['));
+    EXPECT_TRUE(in_order(
+        json.out, {"\"file_out\": \"" + out_dir_ + "/a.gpx\"", "\"file_out\": \"" + out_dir_ + "/b.gpx\""}));
+}
+
+TEST_F(CliBatch, AFailingTrackIsToldAndTheOthersStillRun) {
+    const std::string missing = work_file("missing.gpx");
+    const CliResult r = run({"-o", out_dir_, a_, missing, b_});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(contains(r.err, "Errore: impossibile aprire il file " + missing)) << r.err;
+    EXPECT_TRUE(fs::exists(out_dir_ + "/a.gpx"));
+    EXPECT_TRUE(fs::exists(out_dir_ + "/b.gpx"));
+    EXPECT_TRUE(in_order(r.out, {"a.gpx", "b.gpx", "Totale", "0:0:16"})) << r.out;
+}
+
+TEST_F(CliBatch, ATargetThatIsAnInputOrTwoTracksOfOneNameAreRefusedBeforeAnythingIsWritten) {
+    const std::string original = test::read_file(a_);
+    const CliResult self = run({"-o", work_dir().string(), a_, b_});
+    EXPECT_EQ(self.exit_code, 2);
+    EXPECT_TRUE(contains(self.err, "è una delle tracce")) << self.err;
+    EXPECT_EQ(test::read_file(a_), original);
+
+    fs::create_directory(work_dir() / "altra");
+    test::write_file(work_file("altra/a.gpx"), original);
+    const CliResult twins = run({"-o", out_dir_, a_, work_file("altra/a.gpx")});
+    EXPECT_EQ(twins.exit_code, 2);
+    EXPECT_FALSE(fs::exists(out_dir_));
 }
 
 }  // namespace
