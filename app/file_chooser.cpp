@@ -1,21 +1,20 @@
 #include "app/file_chooser.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
 
 namespace lurendo {
 
-void prepara_dialogo_apertura(QFileDialog& dialog) {
+void prepara_dialogo_apertura(QFileDialog& dialog, const QString& start_folder) {
     dialog.setWindowTitle("Apri Tracciato Gpx");
     dialog.setNameFilter("Lista (*.gpx)");
-    dialog.setDirectory(QCoreApplication::applicationDirPath());
+    dialog.setDirectory(start_folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
 }
 
-QString scegli_tracciato(QWidget* parent) {
+QString scegli_tracciato(QWidget* parent, const QString& start_folder) {
     QFileDialog dialog(parent);
-    prepara_dialogo_apertura(dialog);
+    prepara_dialogo_apertura(dialog, start_folder);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "app/file_chooser.h"
+#include "app/output_folder.h"
 #include "run/status_text.h"
 
 namespace lurendo {
@@ -43,9 +44,8 @@ std::string file_name_bytes(const QString& path) {
 
 Form1::Form1(QWidget* parent)
     : QWidget(parent),
-      scegli_file(scegli_tracciato),
-      apri_indirizzo([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
-      cartella_uscita(QCoreApplication::applicationDirPath()) {
+      scegli_file([this](QWidget* parent) { return scegli_tracciato(parent, cartella_dialogo()); }),
+      apri_indirizzo([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setWindowTitle("Lurendo");
     setWindowIcon(QIcon(":/lurendo/lurendo.png"));
     resize(591, 435);
@@ -87,7 +87,8 @@ void Form1::cmd_ripara_Click() {
 void Form1::ripara(const QString& input) {
     if (run_in_corso())
         return;
-    const QString output = QDir::toNativeSeparators(QDir(cartella_uscita).filePath("out.gpx"));
+    ultima_cartella_ = QFileInfo(input).absolutePath();
+    const QString output = QDir::toNativeSeparators(QDir(cartella_per_uscita()).filePath("out.gpx"));
     const bool started = run_.start(file_name_bytes(input), file_name_bytes(output),
                                     [this](const RisultatoRun& report) { concludi_run(report); });
     if (!started)
@@ -95,6 +96,25 @@ void Form1::ripara(const QString& input) {
     // No second run may start inside this one; focus comes back to the button afterwards.
     cmd_ripara->setEnabled(false);
     avanzamento_->start();
+}
+
+QString Form1::cartella_per_uscita() const {
+    if (!cartella_uscita.isEmpty())
+        return cartella_uscita;
+    const QString program = QCoreApplication::applicationDirPath();
+    const QString chosen = scegli_cartella_uscita(program, cartella_documenti());
+    // Nowhere to write: the run then says so about the program's folder.
+    return chosen.isEmpty() ? program : chosen;
+}
+
+QString Form1::cartella_dialogo() const {
+    if (!ultima_cartella_.isEmpty())
+        return ultima_cartella_;
+    const QString program = QCoreApplication::applicationDirPath();
+    if (cartella_scrivibile(program))
+        return program;
+    const QString documents = cartella_documenti();
+    return documents.isEmpty() ? program : documents;
 }
 
 void Form1::mostra_avanzamento() {

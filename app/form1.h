@@ -28,8 +28,12 @@ class Form1 : public QWidget {
     std::function<QString(QWidget* parent)> scegli_file;
     // Hands a web address to the desktop; false when it could not. Default: the user's browser.
     std::function<bool(const QUrl&)> apri_indirizzo;
-    // Where out.gpx is written. Default: the folder of the executable.
+    // Where out.gpx is written. Empty (the default): the program's folder when out.gpx can be created
+    // there, otherwise "Lurendo" in the user's documents, decided for each run.
     QString cartella_uscita;
+    // The folder the file dialog starts in: that of the last track chosen, before any the folder out.gpx
+    // goes to (the program's in portable use) or the documents.
+    QString cartella_dialogo() const;
 
     void cmd_ripara_Click();
     void lbl_link_Click();
@@ -57,7 +61,10 @@ class Form1 : public QWidget {
     template <typename Handler>
     void protetto(Handler handler);
 
+    QString cartella_per_uscita() const;
+
     BackgroundRun run_;
+    QString ultima_cartella_;  // of the last track chosen since the program started
     QTimer* avanzamento_ = nullptr;
 
     QPushButton* cmd_ripara = nullptr;

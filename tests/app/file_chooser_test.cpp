@@ -12,7 +12,7 @@ namespace {
 
 TEST(FileChooser, AsksForAGpxListFromTheToolsFolderAndTakesTypedNames) {
     QFileDialog dialog;
-    prepara_dialogo_apertura(dialog);
+    prepara_dialogo_apertura(dialog, QCoreApplication::applicationDirPath());
     EXPECT_EQ(dialog.windowTitle(), "Apri Tracciato Gpx");
     EXPECT_EQ(dialog.nameFilters(), QStringList({"Lista (*.gpx)"}));
     EXPECT_EQ(dialog.directory().absolutePath(), QDir(QCoreApplication::applicationDirPath()).absolutePath());
