@@ -5,11 +5,12 @@
 #include "app/demo_hook.h"
 #include "app/form1.h"
 #include "app/start_up.h"
+#include "common/version.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lurendo");
-    QApplication::setApplicationVersion("1.00");
+    QApplication::setApplicationVersion(lurendo::kVersione);
     QGuiApplication::setDesktopFileName("it.lurendo.Lurendo");
     lurendo::carica_traduzioni_italiane(app);
 

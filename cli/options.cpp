@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "cli/version.h"
+#include "common/version.h"
 
 namespace lurendo::cli {
 
@@ -38,7 +38,7 @@ Lettura leggi_opzioni(int argc, char** argv) {
     app.get_formatter()->label("Excludes", "Esclude");
     app.option_defaults()->group("Opzioni");
     app.set_help_flag("-h,--help", "Mostra questo aiuto ed esce.");
-    app.set_version_flag("--version", std::string("lurendo-cli ") + kVersioneCli,
+    app.set_version_flag("--version", std::string("lurendo-cli ") + lurendo::kVersione,
                          "Mostra la versione ed esce.");
 
     Opzioni o;

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "ico_writer.h"
 
@@ -90,38 +91,98 @@ QImage instruction_picture() {
     return image;
 }
 
-// A white sail with a red jib over a blue wave, on a pale sky.
-QImage icon() {
-    QImage image(32, 32, QImage::Format_RGB888);
+// The icon, in a 32 × 32 design: a white sail with a red jib over a blue wave, on a pale sky. The same
+// shapes make the bitmaps of every size and the scalable drawing.
+const QPolygonF kSail({QPointF(15, 2), QPointF(15, 22), QPointF(4, 22)});
+const QPolygonF kJib({QPointF(17, 6), QPointF(17, 22), QPointF(27, 22)});
+const QLineF kMast(16, 1, 16, 24);
+const QColor kSkyTop(150, 205, 245), kSkyBottom(225, 242, 255), kOutline(40, 40, 40), kJibRed(220, 40, 30),
+    kMastBrown(90, 60, 30), kSea(20, 90, 170), kSpray(230, 245, 255);
+
+QPolygonF wave() {
+    QPolygonF points({QPointF(0, 32), QPointF(0, 24)});
+    for (int x = 0; x <= 32; ++x)
+        points << QPointF(x, 24 + 2.2 * std::sin(x * 0.45));
+    points << QPointF(32, 32);
+    return points;
+}
+
+std::vector<QLineF> spray() {
+    std::vector<QLineF> lines;
+    for (int x = 2; x < 32; x += 9)
+        lines.emplace_back(x, 28, x + 4, 27);
+    return lines;
+}
+
+QImage icon(int size) {
+    QImage image(size, size, size == 32 ? QImage::Format_RGB888 : QImage::Format_ARGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
     QLinearGradient sky(0, 0, 0, 32);
-    sky.setColorAt(0, QColor(150, 205, 245));
-    sky.setColorAt(1, QColor(225, 242, 255));
-    p.fillRect(image.rect(), sky);
+    sky.setColorAt(0, kSkyTop);
+    sky.setColorAt(1, kSkyBottom);
+    p.fillRect(QRectF(0, 0, 32, 32), sky);
 
-    p.setPen(QPen(QColor(40, 40, 40), 1));
+    p.setPen(QPen(kOutline, 1));
     p.setBrush(Qt::white);
-    p.drawPolygon(QPolygonF({QPointF(15, 2), QPointF(15, 22), QPointF(4, 22)}));
-    p.setBrush(QColor(220, 40, 30));
-    p.drawPolygon(QPolygonF({QPointF(17, 6), QPointF(17, 22), QPointF(27, 22)}));
-    p.setPen(QPen(QColor(90, 60, 30), 1.5));
-    p.drawLine(QPointF(16, 1), QPointF(16, 24));
+    p.drawPolygon(kSail);
+    p.setBrush(kJibRed);
+    p.drawPolygon(kJib);
+    p.setPen(QPen(kMastBrown, 1.5));
+    p.drawLine(kMast);
 
-    QPainterPath wave;
-    wave.moveTo(0, 32);
-    wave.lineTo(0, 24);
-    for (int x = 0; x <= 32; ++x)
-        wave.lineTo(x, 24 + 2.2 * std::sin(x * 0.45));
-    wave.lineTo(32, 32);
-    wave.closeSubpath();
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(20, 90, 170));
-    p.drawPath(wave);
-    p.setPen(QPen(QColor(230, 245, 255), 1));
-    for (int x = 2; x < 32; x += 9)
-        p.drawLine(QPointF(x, 28), QPointF(x + 4, 27));
+    p.setBrush(kSea);
+    p.drawPolygon(wave());
+    p.setPen(QPen(kSpray, 1));
+    for (const QLineF& line : spray())
+        p.drawLine(line);
     return image;
+}
+
+QString svg_points(const QPolygonF& polygon) {
+    QStringList points;
+    for (const QPointF& point : polygon)
+        points << QString::number(point.x(), 'f', 2) + "," + QString::number(point.y(), 'f', 2);
+    return points.join(' ');
+}
+
+QString svg_line(const QLineF& line, const QColor& colour, double width) {
+    return QString("  <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"%5\" stroke-width=\"%6\"/>")
+               .arg(line.x1())
+               .arg(line.y1())
+               .arg(line.x2())
+               .arg(line.y2())
+               .arg(colour.name())
+               .arg(width) +
+           "\n";
+}
+
+// The same icon as a scalable drawing, written as SVG text.
+QByteArray icon_svg() {
+    QString svg =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" viewBox=\"0 0 32 32\">\n"
+        "  <defs>\n"
+        "    <linearGradient id=\"cielo\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">\n";
+    svg += QString(
+               "      <stop offset=\"0\" stop-color=\"%1\"/>\n"
+               "      <stop offset=\"1\" stop-color=\"%2\"/>\n"
+               "    </linearGradient>\n"
+               "  </defs>\n"
+               "  <rect width=\"32\" height=\"32\" fill=\"url(#cielo)\"/>\n")
+               .arg(kSkyTop.name(), kSkyBottom.name());
+    svg += QString(
+               "  <polygon points=\"%1\" fill=\"#ffffff\" stroke=\"%2\" stroke-width=\"1\"/>\n"
+               "  <polygon points=\"%3\" fill=\"%4\" stroke=\"%2\" stroke-width=\"1\"/>\n")
+               .arg(svg_points(kSail), kOutline.name(), svg_points(kJib), kJibRed.name());
+    svg += svg_line(kMast, kMastBrown, 1.5);
+    svg += QString("  <polygon points=\"%1\" fill=\"%2\"/>\n").arg(svg_points(wave()), kSea.name());
+    for (const QLineF& line : spray())
+        svg += svg_line(line, kSpray, 1);
+    svg += "</svg>\n";
+    return svg.toUtf8();
 }
 
 bool write_jpeg(const QImage& image, const QString& path) {
@@ -146,10 +207,16 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    const QImage sail = icon();
-    const bool ok = write_jpeg(instruction_picture(), dir.filePath("istruzioni.jpg")) &&
-                    sail.save(dir.filePath("lurendo.png"), "png") &&
-                    write_bytes(lurendo::ico_24bit(sail), dir.filePath("lurendo.ico"));
+    QDir().mkpath(dir.filePath("icone"));
+    const QImage sail = icon(32);
+    bool ok = write_jpeg(instruction_picture(), dir.filePath("istruzioni.jpg")) &&
+              sail.save(dir.filePath("lurendo.png"), "png") &&
+              write_bytes(lurendo::ico_24bit(sail), dir.filePath("lurendo.ico")) &&
+              write_bytes(icon_svg(), dir.filePath("icone/it.lurendo.Lurendo.svg"));
+    // The icon theme's sizes, for the desktop entry.
+    QDir().mkpath(dir.filePath("icone"));
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        ok = ok && icon(size).save(dir.filePath(QString("icone/it.lurendo.Lurendo-%1.png").arg(size)), "png");
     if (!ok) {
         std::fprintf(stderr, "impossibile scrivere le immagini in %s\n", argv[1]);
         return 1;

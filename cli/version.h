@@ -1,8 +1,0 @@
-// The version lurendo-cli reports.
-#pragma once
-
-namespace lurendo::cli {
-
-inline constexpr char kVersioneCli[] = "1.00";
-
-}  // namespace lurendo::cli
