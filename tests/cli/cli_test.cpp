@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/version.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -114,10 +115,12 @@ TEST_F(Cli, HelpNamesEveryOptionInItalian) {
         EXPECT_FALSE(contains(r.out, english)) << english << " in:\n" << r.out;
 }
 
-TEST_F(Cli, VersionIsPrintedExactly) {
+// The version comes from the one place it is written, the build's project().
+TEST_F(Cli, VersionIsTheProjectsVersion) {
     const CliResult r = run({"--version"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, "lurendo-cli 1.00\n");
+    EXPECT_EQ(r.out, std::string("lurendo-cli ") + kVersione + "\n");
+    EXPECT_STREQ(kVersione, "1.00");
     EXPECT_EQ(r.err, "");
 }
 
