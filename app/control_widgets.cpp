@@ -1,5 +1,8 @@
 #include "app/control_widgets.h"
 
+#include <QKeyEvent>
+#include <QPainter>
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -28,6 +31,27 @@ void RuleLine::paintEvent(QPaintEvent*) {
 
 ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setCursor(Qt::ArrowCursor);  // looks like a link only by its face and colour
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickableLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The keyboard's place: a dotted frame around the text, as buttons show it.
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    const QRect text =
+        fontMetrics().boundingRect(contentsRect(), int(alignment()) | Qt::TextWordWrap, this->text());
+    p.drawRect(text.adjusted(0, 0, -1, -1).intersected(rect().adjusted(0, 0, -1, -1)));
 }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event) {

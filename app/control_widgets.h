@@ -34,7 +34,8 @@ class RuleLine : public QWidget {
     QColor colour_;
 };
 
-// A label that reports a click anywhere in its rectangle, also beside the end of its text.
+// A label that reports a click anywhere in its rectangle, also beside the end of its text, and that the
+// keyboard reaches with Tab and "clicks" with Enter or Space.
 class ClickableLabel : public QLabel {
     Q_OBJECT
   public:
@@ -46,6 +47,8 @@ class ClickableLabel : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     bool pressed_ = false;

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
@@ -131,6 +132,8 @@ void Form1::concludi_run(const RisultatoRun& report) {
         lbl_tempo_tot->setText(QString::fromStdString(report.cifre->tempo_tot));
         lbl_dist_parz->setText(QString::fromStdString(report.cifre->dist_parz));
         lbl_tempo_parz->setText(QString::fromStdString(report.cifre->tempo_parz));
+        for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
+            adatta_larghezza(value);
     } else {
         // No old figures beside an error about this input.
         for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
@@ -142,7 +145,18 @@ void Form1::concludi_run(const RisultatoRun& report) {
 }
 
 void Form1::mostra_stato(const QString& text) {
-    lbl_risultato->setText(text);
+    // A text that does not fit the status line (a long path) loses its middle rather than running into
+    // the grid below; the whole text is in the tooltip.
+    const QFontMetrics metrics = lbl_risultato->fontMetrics();
+    const int width = lbl_risultato->width();
+    // The label wraps at blanks only: a word wider than the line would run out of it.
+    bool fits =
+        metrics.boundingRect(QRect(0, 0, width, 10000), Qt::AlignLeft | Qt::TextWordWrap, text).height() <=
+        lbl_risultato->height();
+    for (const QString& word : text.split(' '))
+        fits = fits && metrics.horizontalAdvance(word) <= width;
+    lbl_risultato->setText(fits ? text : metrics.elidedText(text, Qt::ElideMiddle, width));
+    lbl_risultato->setToolTip(fits ? QString() : text);
     emit testo_stato(text);
 }
 
@@ -150,7 +164,11 @@ void Form1::lbl_link_Click() {
     protetto([this] {
         if (apri_indirizzo && apri_indirizzo(QUrl(QString::fromLatin1(kIndirizzoSito))))
             return;
-        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), kAvvisoSito, QMessageBox::Ok, this);
+        // The address in the message, selectable, so that it can be copied into a browser by hand.
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                    QString(kAvvisoSito) + "\n" + QString::fromLatin1(kIndirizzoSito),
+                                    QMessageBox::Ok, this);
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();  // not modal to the application: a run in progress goes on
     });

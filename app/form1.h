@@ -18,6 +18,9 @@ namespace lurendo {
 inline constexpr char kIndirizzoSito[] = "https://www.gpsvisualizer.com/";
 inline constexpr char kAvvisoSito[] = "Impossibile aprire il sito GPS Visualizer.";
 
+// Narrows the letters of `label` (same point size) when its text is wider than the label.
+void adatta_larghezza(QLabel* label);
+
 class Form1 : public QWidget {
     Q_OBJECT
   public:
@@ -43,6 +46,8 @@ class Form1 : public QWidget {
     // Starts a run on `input`, as a choice in the dialog does; ignored while a run is in progress.
     void ripara(const QString& input);
     bool run_in_corso() const { return run_.running(); }
+    // Shows `text` in the status line: whole when it fits, else without its middle and whole in the tooltip.
+    void mostra_stato(const QString& text);
 
   signals:
     void testo_stato(const QString& text);  // every text the status line shows, in order
@@ -55,7 +60,6 @@ class Form1 : public QWidget {
 
   private:
     void crea_controlli();
-    void mostra_stato(const QString& text);
     void mostra_avanzamento();
     void concludi_run(const RisultatoRun& report);
     template <typename Handler>

@@ -37,18 +37,20 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
     return l;
 }
 
-// A fixed caption drawn in a substitute face can come out wider than its label; narrow the letters just
-// enough (same point size) instead of cutting the word off.
-void fit_caption(QLabel* caption) {
-    const int needed = caption->fontMetrics().horizontalAdvance(caption->text());
-    if (needed <= caption->width())
-        return;
-    QFont narrower = caption->font();
-    narrower.setStretch(std::max(50, 100 * caption->width() / needed));
-    caption->setFont(narrower);
-}
-
 }  // namespace
+
+// A text drawn in a substitute face can come out wider than its label; narrow the letters just enough
+// (same point size) instead of cutting the text off.
+void adatta_larghezza(QLabel* label) {
+    QFont font = label->font();
+    font.setStretch(QFont::Unstretched);
+    label->setFont(font);
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    if (needed <= label->width())
+        return;
+    font.setStretch(std::max(50, 100 * label->width() / needed));
+    label->setFont(font);
+}
 
 void Form1::crea_controlli() {
     const QPalette system = QGuiApplication::palette();
@@ -74,7 +76,7 @@ void Form1::crea_controlli() {
                             label(this, "Label2", "Distanza", twips(1440, 1680, 615, 255)),
                             label(this, "Label3", "Totale", twips(2400, 2160, 615, 255)),
                             label(this, "Label4", "In Planata", twips(2400, 2520, 855, 255))})
-        fit_caption(caption);
+        adatta_larghezza(caption);
     lbl_tempo_tot = label(this, "lbl_tempo_tot", {}, twips(240, 2160, 975, 255), true);
     lbl_dist_tot = label(this, "lbl_dist_tot", {}, twips(1320, 2160, 855, 255), true);
     lbl_dist_parz = label(this, "lbl_dist_parz", {}, twips(1320, 2520, 855, 255), true);
@@ -84,6 +86,7 @@ void Form1::crea_controlli() {
                        "lbl_link", twips(120, 3360, 4815, 255));
     link->setTextFormat(Qt::PlainText);
     link->setTextInteractionFlags(Qt::NoTextInteraction);
+    link->setFocusPolicy(Qt::TabFocus);  // after the flags, which reset it
     link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     link->setWordWrap(true);
     link->setAutoFillBackground(true);
@@ -102,10 +105,12 @@ void Form1::crea_controlli() {
     picture->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(":/lurendo/istruzioni.jpg"));
-    picture->setFocusPolicy(Qt::StrongFocus);
+    picture->setFocusPolicy(Qt::NoFocus);  // nothing to do with it from the keyboard
 
-    setTabOrder(cmd_ripara, picture);
+    setTabOrder(cmd_ripara, link);
     cmd_ripara->setFocus();
+    // Every control stays in view however small the window is made.
+    setMinimumSize(591, 435);
 }
 
 }  // namespace lurendo

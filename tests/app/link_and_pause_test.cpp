@@ -53,10 +53,21 @@ TEST_F(SiteLink, AFailingOpenerShowsAWarningAndTheWindowStays) {
     opener_works = false;
     QTest::mouseClick(link(), Qt::LeftButton, {}, QPoint(5, 8));
     ASSERT_NE(warning(), nullptr);
-    EXPECT_EQ(warning()->text(), "Impossibile aprire il sito GPS Visualizer.");
+    EXPECT_EQ(warning()->text(),
+              "Impossibile aprire il sito GPS Visualizer.\nhttps://www.gpsvisualizer.com/");
+    EXPECT_TRUE(warning()->textInteractionFlags() & Qt::TextSelectableByMouse) << "the address can be copied";
     EXPECT_TRUE(warning()->isVisible());
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(SiteLink, TabReachesTheLinkAndEnterOrSpaceOpensIt) {
+    EXPECT_EQ(link()->focusPolicy(), Qt::TabFocus);
+    EXPECT_EQ(control<QWidget>(form, "Picture1")->focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(link(), Qt::Key_Return);
+    QTest::keyClick(link(), Qt::Key_Space);
+    QTest::keyClick(link(), Qt::Key_A);
+    EXPECT_EQ(opened.size(), 2);
 }
 
 TEST_F(SiteLink, AnOpenerThatThrowsIsReportedInTheStatusLine) {

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -67,6 +69,7 @@ TEST_F(WindowLayout, WindowIsTheDrawnSizeTitledAndResizable) {
     EXPECT_EQ(form.windowTitle(), "Lurendo");
     EXPECT_EQ(form.size(), QSize(591, 435));
     EXPECT_NE(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.minimumSize(), QSize(591, 435)) << "no control can be cut off by a smaller window";
     EXPECT_TRUE(form.windowIcon().availableSizes().contains(QSize(32, 32)));
 }
 
@@ -154,7 +157,7 @@ TEST_F(WindowLayout, PictureShowsTheInstructionsInASunkenTwoPixelFrame) {
     EXPECT_EQ(picture->pixmap().size(), QSize(337, 157));
 }
 
-TEST_F(WindowLayout, FocusStartsOnRiparaAndOnlyThePictureFollows) {
+TEST_F(WindowLayout, FocusStartsOnRiparaAndOnlyTheLinkFollows) {
     EXPECT_EQ(form.focusWidget(), control<QWidget>(form, "cmd_ripara"));
     QStringList chain;
     QWidget* w = control<QWidget>(form, "cmd_ripara");
@@ -164,7 +167,37 @@ TEST_F(WindowLayout, FocusStartsOnRiparaAndOnlyThePictureFollows) {
             w = w->nextInFocusChain();
         while (w->focusPolicy() == Qt::NoFocus || w == &form);
     }
-    EXPECT_EQ(chain, QStringList({"cmd_ripara", "Picture1", "cmd_ripara"}));
+    EXPECT_EQ(chain, QStringList({"cmd_ripara", "lbl_link", "cmd_ripara"}));
+}
+
+// A long path loses its middle instead of running into the grid; a wide figure narrows instead of losing
+// its unit.
+TEST_F(WindowLayout, LongTextsStayInsideTheirLabels) {
+    QSignalSpy shown(&form, &Form1::testo_stato);
+    const QString path =
+        "Procedura eseguita. File: /home/utente/" + QString(40, 'x') + "/" + QString(40, 'y') + "/out.gpx";
+    form.mostra_stato(path);
+    auto* status = control<QLabel>(form, "lbl_risultato");
+    EXPECT_NE(status->text(), path);
+    EXPECT_TRUE(status->text().contains(QChar(0x2026))) << status->text().toStdString();
+    EXPECT_TRUE(status->text().startsWith("Procedura eseguita. File: "));
+    EXPECT_TRUE(status->text().endsWith("out.gpx"));
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->width());
+    EXPECT_EQ(status->toolTip(), path);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.front().front().toString(), path) << "listeners get the whole text";
+
+    form.mostra_stato("Righe elaborate: 12");
+    EXPECT_EQ(status->text(), "Righe elaborate: 12");
+    EXPECT_EQ(status->toolTip(), QString());
+
+    auto* distance = control<QLabel>(form, "lbl_dist_tot");
+    distance->setText("18515,08 km");
+    adatta_larghezza(distance);
+    EXPECT_LE(distance->fontMetrics().horizontalAdvance(distance->text()), distance->width());
+    distance->setText("1 km");
+    adatta_larghezza(distance);
+    EXPECT_EQ(distance->font().stretch(), QFont::Unstretched) << "a short figure keeps the plain face";
 }
 
 TEST_F(WindowLayout, ResizingOrMaximisingMovesNothing) {
