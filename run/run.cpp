@@ -6,15 +6,15 @@ namespace lurendo {
 
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita, const RunCallbacks& callbacks,
                         FileSystem& files) {
-    Totali totali;
+    Statistiche statistiche;
     const Riparazione riparazione = ripara(ingresso, uscita, callbacks, files, [&](const PointStore& store) {
-        totali = passo_statistiche(store);
+        statistiche = passo_statistiche(store);
     });
-    return risultato_run(riparazione, ingresso, uscita, totali);
+    return risultato_run(riparazione, ingresso, uscita, statistiche);
 }
 
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
-                           const std::string& uscita, const Totali& totali) {
+                           const std::string& uscita, const Statistiche& statistiche) {
     RisultatoRun result;
     result.esito = riparazione.esito;
     result.ingresso = ingresso;
@@ -23,8 +23,12 @@ RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& in
     result.righe = riparazione.righe;
     result.n_punti = riparazione.store.n_punti();
     if (result.esito == Esito::Eseguito || result.esito == Esito::ScritturaFallita) {
-        result.totali = totali;
+        result.totali = statistiche.totali;
         result.cifre = testi_cifre(*result.totali);
+        result.velocita = statistiche.velocita;
+        result.profilo = statistiche.profilo;
+        if (result.totali->tempo_tot > 0)
+            result.planata_percento = result.totali->tempo_parz / result.totali->tempo_tot * 100;
     }
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include "repair/file_io.h"
 #include "repair/repair_run.h"
+#include "run/statistics_pass.h"
 #include "stats/figures.h"
 #include "stats/totals.h"
 
@@ -23,11 +24,14 @@ struct RisultatoRun {
     // Present when the input was read to its end and held points (done, or the output failed).
     std::optional<Totali> totali;
     std::optional<TestiCifre> cifre;
+    RisultatiVelocita velocita;              // the speed results, where the track holds them
+    std::optional<double> planata_percento;  // share of the time spent planing; none without time
+    ProfiloVelocita profilo;                 // speed over time, for drawing
 };
 
 // The result of a finished repair pass, with `totali`, the statistics over its kept points.
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
-                           const std::string& uscita, const Totali& totali);
+                           const std::string& uscita, const Statistiche& statistiche);
 
 // Every run starts afresh: nothing of an earlier run counts.
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita,

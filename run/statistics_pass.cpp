@@ -23,24 +23,39 @@ PuntoTrig trig_of(const PointStore& store, int64_t i) {
 
 }  // namespace
 
-Totali passo_statistiche(const PointStore& store) {
-    Totali totali;
+Statistiche passo_statistiche(const PointStore& store) {
+    Statistiche result;
     const int64_t n = store.n_punti();
-    if (n < 2)
-        return totali;
+    if (n < 1)
+        return result;
+    CalcoloVelocita speeds;
+    CostruttoreProfilo profile;
     PuntoTrig previous = trig_of(store, 1);
     OraDelGiorno previous_time = store.ora_punto(1);
+    if (previous_time.leggibile)
+        profile.ora_inizio(previous_time.ore * 3600.0 + previous_time.minuti * 60.0 + previous_time.secondi);
+    speeds.inizio(previous);
     for (int64_t i = 1; i < n; ++i) {
         const PuntoTrig next = trig_of(store, i + 1);
         const OraDelGiorno next_time = store.ora_punto(i + 1);
-        if (!is_relocation(store, i)) {
+        if (store.salto_prima(i + 1))
+            profile.salto();
+        if (is_relocation(store, i)) {
+            speeds.inizio(next);
+        } else {
             const double t = secondi_tratto(previous_time, next_time);
-            totali.aggiungi_tratto(t, velocita_tratto(previous, next, t));
+            const double d = distanza_km(coseno_angolo(previous, next));
+            const std::optional<double> v = velocita_da_distanza(d, t);
+            result.totali.aggiungi_tratto(t, v);
+            speeds.tratto({t, v.value_or(0), d}, next);
+            profile.tratto(t, v.value_or(0));
         }
         previous = next;
         previous_time = next_time;
     }
-    return totali;
+    result.velocita = speeds.risultati();
+    result.profilo = profile.profilo();
+    return result;
 }
 
 }  // namespace lurendo

@@ -2,12 +2,21 @@
 #pragma once
 
 #include "repair/point_store.h"
+#include "stats/speed_profile.h"
+#include "stats/speed_results.h"
 #include "stats/totals.h"
 
 namespace lurendo {
 
+struct Statistiche {
+    Totali totali;
+    RisultatiVelocita velocita;
+    ProfiloVelocita profilo;
+};
+
 // Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
-// longitude is a relocation (recordings joined from different places), not a leg: it adds nothing.
-Totali passo_statistiche(const PointStore& store);
+// longitude is a relocation (recordings joined from different places), not a leg: it adds nothing, and
+// no speed result spans it.
+Statistiche passo_statistiche(const PointStore& store);
 
 }  // namespace lurendo

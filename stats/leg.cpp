@@ -53,7 +53,10 @@ double distanza_km(double a) {
 }
 
 std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, double t) {
-    const double d = distanza_km(coseno_angolo(p, q));
+    return velocita_da_distanza(distanza_km(coseno_angolo(p, q)), t);
+}
+
+std::optional<double> velocita_da_distanza(double d, double t) {
     if (t == 0)
         return std::nullopt;
     const double raw = (d * kSpeedFactor) / (t / 2);

@@ -28,5 +28,7 @@ double distanza_km(double a);
 
 // Speed in km/h, rounded to one decimal, of the leg from p to q lasting t seconds; empty when t is 0.
 std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, double t);
+// The same for a leg whose great-circle distance `d_km` is known.
+std::optional<double> velocita_da_distanza(double d_km, double t);
 
 }  // namespace lurendo

@@ -54,9 +54,9 @@ TEST(Figures, EachTotalGoesToItsOwnLabel) {
 
 TEST(StatisticsPass, NoLegWithNoneOrOnePoint) {
     PointStore store;
-    EXPECT_EQ(passo_statistiche(store).tempo_tot, 0);
+    EXPECT_EQ(passo_statistiche(store).totali.tempo_tot, 0);
     store_point(store, "45", "10", "10:00:00");
-    const Totali totali = passo_statistiche(store);
+    const Totali totali = passo_statistiche(store).totali;
     const TestiCifre f = testi_cifre(totali);
     EXPECT_EQ(f.dist_tot, "0 km");
     EXPECT_EQ(f.tempo_tot, "0:0:0");
@@ -70,7 +70,7 @@ TEST(StatisticsPass, LengthIsTheRoundedSpeedTimesTheDurationAndFastLegsArePlanin
     store_point(store, "45.123356789", "10.123256789", "10:00:00");
     store_point(store, "45.123456789", "10.123456789", "10:00:04");
     store_point(store, "45.123956789", "10.123456789", "10:00:12");
-    const Totali totali = passo_statistiche(store);
+    const Totali totali = passo_statistiche(store).totali;
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 12);
     EXPECT_DOUBLE_EQ(totali.dist_tot, 17.3 / 3.6 * 4 + 25.1 / 3.6 * 8);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 8);
@@ -88,7 +88,7 @@ TEST(StatisticsPass, PlaningMeansStrictlyAbove18) {
     store_point(store, "45", "10", "10:00:00");
     store_point(store, "45.0001797", "10", "10:00:04");
     store_point(store, "45.0003603", "10", "10:00:08");
-    const Totali totali = passo_statistiche(store);
+    const Totali totali = passo_statistiche(store).totali;
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
     EXPECT_DOUBLE_EQ(totali.dist_tot, 18.0 / 3.6 * 4 + 18.1 / 3.6 * 4);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 4);
@@ -99,7 +99,7 @@ TEST(StatisticsPass, ALegAcrossMidnightTakesTheShortGap) {
     PointStore store;
     store_point(store, "45.123456789", "10.123456789", "23:59:58");
     store_point(store, "45.123956789", "10.123456789", "00:00:06");
-    const Totali totali = passo_statistiche(store);
+    const Totali totali = passo_statistiche(store).totali;
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
     EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
 }
@@ -112,7 +112,7 @@ TEST(StatisticsPass, ARelocationAddsNothing) {
     store_point(store, "45.147456789", "10.123456789", "10:00:09");  // 0.0235° north in one second
     store_point(store, "45.147456789", "10.145456789", "10:00:10");  // 0.022° east: a leg
     store_point(store, "45.147456789", "10.168956789", "10:00:11");  // 0.0235° east
-    const Totali totali = passo_statistiche(store);
+    const Totali totali = passo_statistiche(store).totali;
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8 + 1);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 8 + 1);
     // 0.022° of longitude at 45.15° is 1.73 km, in one second.

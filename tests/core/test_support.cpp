@@ -85,10 +85,11 @@ RunCapture run_paths(const std::string& input_path, const std::string& output_pa
     RunCallbacks callbacks;
     callbacks.avanzamento = [&](int64_t righe) { capture.statuses.push_back(testo_avanzamento(righe)); };
     callbacks.annullato = cancelled;
-    Totali totali;
-    Riparazione riparazione = ripara(input_path, output_path, callbacks, files,
-                                     [&](const PointStore& store) { totali = passo_statistiche(store); });
-    capture.report = risultato_run(riparazione, input_path, output_path, totali);
+    Statistiche statistiche;
+    Riparazione riparazione = ripara(input_path, output_path, callbacks, files, [&](const PointStore& store) {
+        statistiche = passo_statistiche(store);
+    });
+    capture.report = risultato_run(riparazione, input_path, output_path, statistiche);
     capture.statuses.push_back(testo_stato(capture.report));
     capture.store = std::move(riparazione.store);
     return capture;

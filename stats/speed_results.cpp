@@ -1,0 +1,177 @@
+#include "stats/speed_results.h"
+
+#include <algorithm>
+
+#include "stats/totals.h"
+
+namespace lurendo {
+
+namespace {
+
+// Sums of fractional durations are not exact in doubles, whatever the order: a run reaches its target
+// within this much.
+constexpr double kTolerance = 0.001;
+constexpr double kAlphaShortest = 250;  // m
+constexpr double kAlphaLongest = 500;   // m
+constexpr double kAlphaGate = 50;       // m between the ends of an alpha
+constexpr double kMetresPerKm = 1000;
+constexpr size_t kRuns = 5;                // of the "5 × 10 s" result
+constexpr size_t kDisjointToDiscard = 10;  // better disjoint runs that rule a candidate out for good
+
+bool ranks_before(double speed_a, uint64_t end_a, double speed_b, uint64_t end_b) {
+    return speed_a > speed_b || (speed_a == speed_b && end_a < end_b);
+}
+
+void keep_best(std::optional<double>& best, double speed) {
+    if (!best || speed > *best)
+        best = speed;  // an equal speed ending later does not replace the earlier run
+}
+
+}  // namespace
+
+CalcoloVelocita::CalcoloVelocita()
+    : windows_({{2, false, 0, {}},
+                {10, false, 0, {}},
+                {3600, false, 0, {}},
+                {500, true, 0, {}},
+                {1852, true, 0, {}}}) {}
+
+void CalcoloVelocita::inizio(const PuntoTrig& punto) {
+    const uint64_t index = points_.empty() ? base_ : base_ + points_.size();
+    points_.clear();
+    base_ = run_start_ = index;
+    points_.push_back({punto});
+    for (Finestra& window : windows_)
+        window.inizio = index;
+}
+
+void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
+    const Punto& last = points_.back();
+    Punto next{fine};
+    next.tempo = last.tempo + leg.t;
+    next.spazio = last.spazio + (leg.v / kKmhPerMs) * leg.t;
+    next.percorso = last.percorso + leg.d_km * kMetresPerKm;
+    points_.push_back(next);
+    for (Finestra& window : windows_)
+        advance(window);
+    alpha();
+    trim();
+}
+
+void CalcoloVelocita::advance(Finestra& w) {
+    const uint64_t end = base_ + points_.size() - 1;
+    const Punto& last = points_.back();
+    const auto sum_from = [&](uint64_t start) {
+        return w.su_spazio ? last.spazio - at(start).spazio : last.tempo - at(start).tempo;
+    };
+    const long double target = w.obiettivo - kTolerance;
+    while (w.inizio + 1 < end && sum_from(w.inizio + 1) >= target)
+        ++w.inizio;
+    if (sum_from(w.inizio) < target)
+        return;
+    const long double seconds = last.tempo - at(w.inizio).tempo;
+    if (seconds <= 0)
+        return;
+    const double speed = static_cast<double>((last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
+    keep_best(w.migliore, speed);
+    if (!w.su_spazio && w.obiettivo == 10) {
+        candidates_.push_back({speed, w.inizio + 1, end});
+        if (candidates_.size() > 2 * pruned_size_ + 64)
+            prune_candidates();
+    }
+}
+
+// Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
+void CalcoloVelocita::alpha() {
+    const Punto& last = points_.back();
+    const auto first_with = [&](auto member, long double value) {
+        return std::lower_bound(points_.begin(), points_.end(), value,
+                                [member](const Punto& p, long double v) { return p.*member < v; });
+    };
+    auto it = first_with(&Punto::spazio, last.spazio - kAlphaLongest);
+    const auto end = points_.end() - 1;
+    while (it < end && last.spazio - it->spazio >= kAlphaShortest) {
+        const double gap = distanza_km(coseno_angolo(it->trig, last.trig)) * kMetresPerKm;
+        if (gap <= kAlphaGate) {
+            const long double seconds = last.tempo - it->tempo;
+            if (seconds > 0)
+                keep_best(alpha_, static_cast<double>((last.spazio - it->spazio) / seconds * kKmhPerMs));
+            ++it;
+            continue;
+        }
+        // A later start within (gap − 50 m) of path from this one cannot be within 50 m of the end.
+        const long double reach = it->percorso + (gap - kAlphaGate) * (1 - 1e-9) - 0.01;
+        it = std::max(it + 1, first_with(&Punto::percorso, reach));
+    }
+}
+
+void CalcoloVelocita::trim() {
+    uint64_t keep = base_ + points_.size() - 1;
+    for (const Finestra& w : windows_)
+        keep = std::min(keep, w.inizio);
+    const long double alpha_reach = points_.back().spazio - kAlphaLongest;
+    uint64_t first_alpha = base_;
+    while (first_alpha < keep && at(first_alpha).spazio < alpha_reach)
+        ++first_alpha;
+    keep = std::min(keep, first_alpha);
+    while (base_ < keep) {
+        points_.pop_front();
+        ++base_;
+    }
+}
+
+// Drops for good every candidate that ten disjoint better runs rule out: each run the five passes take
+// blocks at most two of those, so at least five better runs are always taken before it.
+void CalcoloVelocita::prune_candidates() {
+    std::sort(candidates_.begin(), candidates_.end(), [](const Candidato& a, const Candidato& b) {
+        return ranks_before(a.velocita, a.ultimo, b.velocita, b.ultimo);
+    });
+    std::vector<const Candidato*> taken;
+    size_t keep = candidates_.size();
+    for (size_t k = 0; k < candidates_.size() && taken.size() < kDisjointToDiscard; ++k) {
+        const Candidato& c = candidates_[k];
+        const bool free = std::none_of(taken.begin(), taken.end(), [&](const Candidato* t) {
+            return !(c.ultimo < t->primo || c.primo > t->ultimo);
+        });
+        if (free) {
+            taken.push_back(&c);
+            if (taken.size() == kDisjointToDiscard)
+                keep = k + 1;
+        }
+    }
+    candidates_.resize(keep);
+    pruned_size_ = candidates_.size();
+}
+
+RisultatiVelocita CalcoloVelocita::risultati() const {
+    RisultatiVelocita r;
+    r.due_s = windows_[0].migliore;
+    r.dieci_s = windows_[1].migliore;
+    r.un_ora = windows_[2].migliore;
+    r.m500 = windows_[3].migliore;
+    r.miglio = windows_[4].migliore;
+    r.alpha500 = alpha_;
+
+    // Five passes, each taking the best run made only of legs no earlier pass took.
+    std::vector<Candidato> ranked = candidates_;
+    std::sort(ranked.begin(), ranked.end(), [](const Candidato& a, const Candidato& b) {
+        return ranks_before(a.velocita, a.ultimo, b.velocita, b.ultimo);
+    });
+    std::vector<Candidato> taken;
+    for (const Candidato& c : ranked) {
+        if (taken.size() == kRuns)
+            break;
+        if (std::none_of(taken.begin(), taken.end(),
+                         [&](const Candidato& t) { return !(c.ultimo < t.primo || c.primo > t.ultimo); }))
+            taken.push_back(c);
+    }
+    if (taken.size() == kRuns) {
+        double sum = 0;
+        for (const Candidato& c : taken)
+            sum += c.velocita;
+        r.cinque_per_dieci = sum / kRuns;
+    }
+    return r;
+}
+
+}  // namespace lurendo

@@ -1,0 +1,73 @@
+// The speed results GPS speed-sailing rankings use, computed leg by leg as the statistics pass makes the
+// legs: best 2 s, 10 s and 1 h, five best 10 s runs, best 500 m and nautical mile, best alpha 500.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "stats/leg.h"
+
+namespace lurendo {
+
+// One leg: its duration (s), its speed (km/h, 0 when it has none) and the unrounded great-circle distance
+// between its points (km). Its length is the one the totals add: (v / 3.6) × t metres.
+struct Tratto {
+    double t = 0;
+    double v = 0;
+    double d_km = 0;
+};
+
+struct RisultatiVelocita {  // km/h; empty where the track holds no such run
+    std::optional<double> due_s, dieci_s, cinque_per_dieci, m500, alpha500, miglio, un_ora;
+};
+
+class CalcoloVelocita {
+  public:
+    CalcoloVelocita();
+
+    // A run of legs starts at `punto`: the first kept point, and the point after a relocation. No result
+    // spans the step before it.
+    void inizio(const PuntoTrig& punto);
+    // The next leg of the current run, ending at `fine`.
+    void tratto(const Tratto& leg, const PuntoTrig& fine);
+
+    RisultatiVelocita risultati() const;
+
+  private:
+    // A point of the current run with the sums from the run's start up to it.
+    struct Punto {
+        PuntoTrig trig;
+        long double tempo = 0;     // s
+        long double spazio = 0;    // m, as the totals count it
+        long double percorso = 0;  // m, great-circle, unrounded
+    };
+    struct Finestra {  // the shortest run of legs ending at the newest point that reaches a target
+        double obiettivo;
+        bool su_spazio;       // the target is a distance (else a duration)
+        uint64_t inizio = 0;  // absolute index of the run's first point
+        std::optional<double> migliore;
+    };
+    struct Candidato {  // a 10 s run: legs [primo, ultimo], by absolute leg index
+        double velocita;
+        uint64_t primo;
+        uint64_t ultimo;
+    };
+
+    const Punto& at(uint64_t index) const { return points_[index - base_]; }
+    void advance(Finestra& window);
+    void alpha();
+    void trim();
+    void prune_candidates();
+
+    std::deque<Punto> points_;  // the current run's points that some window may still reach
+    uint64_t base_ = 0;         // absolute index of points_.front()
+    uint64_t run_start_ = 0;    // absolute index of the current run's first point
+    std::vector<Finestra> windows_;
+    std::vector<Candidato> candidates_;
+    size_t pruned_size_ = 0;
+    std::optional<double> alpha_;
+};
+
+}  // namespace lurendo

@@ -1,0 +1,228 @@
+// Speed results and the speed profile on synthetic tracks whose answers are known by construction.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "stats/speed_profile.h"
+#include "stats/speed_results.h"
+
+namespace lurendo {
+namespace {
+
+constexpr double kMetresPerDegree = 6378700 * std::numbers::pi / 180;  // on the sphere the legs use
+constexpr double kLat = 45;
+
+// A track drawn in metres east (x) and north (y) of a point at 45° N, fed to the calculator leg by leg.
+class Track {
+  public:
+    Track() { calc.inizio(at(0, 0)); }
+    PuntoTrig at(double x, double y) const {
+        const double lat = kLat + y / kMetresPerDegree;
+        const double lon = 10 + x / (kMetresPerDegree * std::cos(kLat * std::numbers::pi / 180));
+        return trig_punto(lat * 1e9, lon * 1e9);
+    }
+    // A straight leg to (x, y) at `kmh`, its duration from its length (or `t` when given).
+    void to(double x, double y, double kmh, double t = 0) {
+        const PuntoTrig next = at(x, y);
+        const double d = distanza_km(coseno_angolo(last_, next));
+        calc.tratto({t > 0 ? t : std::hypot(x - x_, y - y_) / (kmh / 3.6), kmh, d}, next);
+        last_ = next;
+        x_ = x;
+        y_ = y;
+    }
+    // A leg of `t` seconds at `kmh` northward.
+    void north(double t, double kmh) { to(x_, y_ + kmh / 3.6 * t, kmh, t); }
+    void relocate(double x, double y) {
+        last_ = at(x, y);
+        x_ = x;
+        y_ = y;
+        calc.inizio(last_);
+    }
+    RisultatiVelocita results() const { return calc.risultati(); }
+
+    CalcoloVelocita calc;
+
+  private:
+    PuntoTrig last_ = at(0, 0);
+    double x_ = 0;
+    double y_ = 0;
+};
+
+TEST(SpeedResults, ConstantSpeedAtOneAndFiveHertzGivesThatSpeedEverywhere) {
+    for (const double step : {1.0, 0.2}) {
+        SCOPED_TRACE(step);
+        Track track;
+        for (int i = 0; i < static_cast<int>(4000 / step); ++i)
+            track.north(step, 36);
+        const RisultatiVelocita r = track.results();
+        for (const auto& result : {r.due_s, r.dieci_s, r.cinque_per_dieci, r.m500, r.miglio, r.un_ora}) {
+            ASSERT_TRUE(result.has_value());
+            EXPECT_NEAR(*result, 36, 1e-6);
+        }
+        EXPECT_FALSE(r.alpha500.has_value()) << "a straight line never comes back";
+    }
+}
+
+// Legs of 1 s at 1, 2, … 100 km/h: the best runs are the last ones, the five 10 s runs the last fifty.
+TEST(SpeedResults, ARampHasItsBestRunsAtItsEnd) {
+    Track track;
+    for (int v = 1; v <= 100; ++v)
+        track.north(1, v);
+    const RisultatiVelocita r = track.results();
+    EXPECT_NEAR(r.due_s.value(), 99.5, 1e-6);
+    EXPECT_NEAR(r.dieci_s.value(), 95.5, 1e-6);
+    EXPECT_NEAR(r.cinque_per_dieci.value(), (95.5 + 85.5 + 75.5 + 65.5 + 55.5) / 5, 1e-6);
+    EXPECT_FALSE(r.un_ora.has_value());
+    EXPECT_FALSE(r.miglio.has_value()) << "the ramp covers 1.4 km";
+}
+
+// Out 150 m, across `gap` m, back 150 m at 36 km/h: an alpha only when the ends are within 50 m.
+TEST(SpeedResults, AnAlphaNeedsItsEndsWithinFiftyMetres) {
+    for (const double gap : {49.0, 51.0}) {
+        SCOPED_TRACE(gap);
+        Track track;
+        for (int i = 1; i <= 15; ++i)
+            track.to(0, 10 * i, 36);
+        track.to(gap, 150, 36);
+        for (int i = 14; i >= 0; --i)
+            track.to(gap, 10 * i, 36);
+        const std::optional<double> alpha = track.results().alpha500;
+        if (gap < 50) {
+            ASSERT_TRUE(alpha.has_value());
+            EXPECT_NEAR(*alpha, 36, 1e-6);
+        } else {
+            EXPECT_FALSE(alpha.has_value());
+        }
+    }
+}
+
+TEST(SpeedResults, AnAlphaIsAtLeast250Metres) {
+    for (const double leg : {100.0, 110.0}) {  // paths of 240 and 260 m, ends 40 m apart
+        Track track;
+        track.to(0, leg, 30);
+        track.to(40, leg, 30);
+        track.to(40, 0, 30);
+        EXPECT_EQ(track.results().alpha500.has_value(), leg > 100) << leg;
+    }
+}
+
+TEST(SpeedResults, NoRunSpansARelocation) {
+    Track track;
+    for (int i = 0; i < 6; ++i)
+        track.north(1, 36);
+    track.relocate(50'000, 0);
+    for (int i = 0; i < 6; ++i)
+        track.north(1, 36);
+    const RisultatiVelocita r = track.results();
+    EXPECT_NEAR(r.due_s.value(), 36, 1e-6);
+    EXPECT_FALSE(r.dieci_s.has_value()) << "two runs of 6 s make no 10 s run";
+    EXPECT_FALSE(r.cinque_per_dieci.has_value());
+}
+
+// The five passes taken literally: every shortest 10 s window, then five times the best one that uses no
+// leg an earlier pass took.
+std::optional<double> five_by_ten_brute_force(const std::vector<double>& kmh) {
+    struct Window {
+        double speed;
+        size_t first;
+        size_t last;
+    };
+    std::vector<Window> windows;
+    for (size_t j = 0; j < kmh.size(); ++j) {
+        if (j + 1 < 10)
+            continue;
+        double sum = 0;
+        for (size_t i = j + 1 - 10; i <= j; ++i)
+            sum += kmh[i];
+        windows.push_back({sum / 10, j + 1 - 10, j});
+    }
+    std::vector<bool> used(kmh.size(), false);
+    double total = 0;
+    for (int pass = 0; pass < 5; ++pass) {
+        const Window* best = nullptr;
+        for (const Window& w : windows) {
+            bool free = true;
+            for (size_t i = w.first; i <= w.last; ++i)
+                free = free && !used[i];
+            if (free && (!best || w.speed > best->speed + 1e-9))
+                best = &w;
+        }
+        if (!best)
+            return std::nullopt;
+        for (size_t i = best->first; i <= best->last; ++i)
+            used[i] = true;
+        total += best->speed;
+    }
+    return total / 5;
+}
+
+TEST(SpeedResults, FiveTenSecondRunsAgreeWithTheFivePassesTakenLiterally) {
+    std::mt19937 random(7);
+    for (const size_t legs : {40u, 60u, 400u, 3000u}) {
+        for (int round = 0; round < 5; ++round) {
+            std::vector<double> kmh(legs);
+            std::uniform_int_distribution<int> speed(0, 400);
+            for (double& v : kmh)
+                v = speed(random) / 10.0;
+            Track track;
+            for (const double v : kmh)
+                track.north(1, std::max(v, 0.1));
+            for (double& v : kmh)
+                v = std::max(v, 0.1);
+            const std::optional<double> expected = five_by_ten_brute_force(kmh);
+            const std::optional<double> got = track.results().cinque_per_dieci;
+            ASSERT_EQ(got.has_value(), expected.has_value()) << legs;
+            if (expected) {
+                EXPECT_NEAR(*got, *expected, 1e-6) << legs << " legs, round " << round;
+            }
+        }
+    }
+}
+
+TEST(SpeedProfile, AtMost2048ColumnsThatAddUpToTheTrack) {
+    CostruttoreProfilo builder;
+    for (int i = 0; i < 10'000; ++i) {
+        if (i == 5000)
+            builder.salto();
+        builder.tratto(1, i < 5001 ? 10 : 30);
+    }
+    const ProfiloVelocita p = builder.profilo();
+    ASSERT_LE(p.colonne.size(), CostruttoreProfilo::kMaxColonne);
+    EXPECT_GT(p.colonne.size(), CostruttoreProfilo::kMaxColonne / 4);
+    double total = 0;
+    int jumps = 0;
+    for (const ColonnaProfilo& c : p.colonne) {
+        total += c.tempo;
+        jumps += c.salto;
+        EXPECT_LE(c.v_min, c.v_media + 1e-9);
+        EXPECT_LE(c.v_media, c.v_max + 1e-9);
+    }
+    EXPECT_NEAR(total, 10'000, 1e-6);
+    EXPECT_EQ(jumps, 1);
+    EXPECT_EQ(p.colonne.front().quota_planata, 0);
+    EXPECT_EQ(p.colonne.back().quota_planata, 1);
+    // The column where the speed changes holds both speeds.
+    const auto mixed = std::find_if(p.colonne.begin(), p.colonne.end(),
+                                    [](const ColonnaProfilo& c) { return c.v_min == 10 && c.v_max == 30; });
+    ASSERT_NE(mixed, p.colonne.end());
+    EXPECT_GT(mixed->quota_planata, 0);
+    EXPECT_LT(mixed->quota_planata, 1);
+}
+
+TEST(SpeedProfile, ALongLegSpreadsItsTimeOverTheColumnsItSpans) {
+    CostruttoreProfilo builder;
+    builder.tratto(10, 20);
+    builder.tratto(100, 5);
+    const ProfiloVelocita p = builder.profilo();
+    ASSERT_EQ(p.colonne.size(), 110u);
+    EXPECT_EQ(p.colonne[9].v_max, 20);
+    EXPECT_EQ(p.colonne[50].v_max, 5);
+    EXPECT_EQ(p.colonne[50].tempo, 1);
+}
+
+}  // namespace
+}  // namespace lurendo
