@@ -56,7 +56,7 @@ int one_track(const Opzioni& o, const std::string& output) {
         if (ok)
             print(stdout, testo_stato(r) + "\n");
         if (r.cifre)
-            print(stdout, tabella_cifre(*r.cifre));
+            print(stdout, tabella_cifre(*r.cifre) + tabella_velocita(r));
     }
     if (r.esito == Esito::Interrotto)
         return kExitInterrupted;

@@ -12,6 +12,9 @@ namespace lurendo::cli {
 // The results grid as text: a head row "Tempo" "Distanza", then "Totale" and "In Planata".
 std::string tabella_cifre(const TestiCifre& cifre);
 
+// The speed results after the grid: one row each, in km/h and in knots.
+std::string tabella_velocita(const RisultatoRun& risultato);
+
 // One run as a JSON object: the raw totals, the label texts, the status and the output path.
 nlohmann::ordered_json oggetto_json(const RisultatoRun& risultato);
 

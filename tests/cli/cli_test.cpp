@@ -165,8 +165,13 @@ TEST_F(Cli, RunPrintsTheStatusAndTheFigureTable) {
     EXPECT_EQ(test::read_file(out), test::read_file(test::data_file("worked~out.gpx")));
 
     const std::vector<std::string> lines = lines_of(r.out);
-    ASSERT_EQ(lines.size(), 4u) << r.out;
+    ASSERT_EQ(lines.size(), 14u) << r.out;
     EXPECT_EQ(lines[0], "Procedura eseguita. File: " + out);
+    // The speed results follow the grid, in km/h and knots: 8 s of the worked track at 24.5 then 6.1 km/h.
+    EXPECT_TRUE(in_order(lines[5], {"Velocità", "km/h", "nodi"})) << lines[5];
+    EXPECT_TRUE(in_order(lines[6], {"2 s", "24,5", "13,2"})) << lines[6];
+    EXPECT_TRUE(in_order(lines[7], {"10 s", "–", "–"})) << lines[7];
+    EXPECT_TRUE(in_order(lines[13], {"Planata %", "50,0"})) << lines[13];
     EXPECT_TRUE(in_order(lines[1], {"Tempo", "Distanza"})) << lines[1];
     EXPECT_TRUE(in_order(lines[2], {"Totale", "0:0:8", "0,03 km"})) << lines[2];
     EXPECT_TRUE(in_order(lines[3], {"In Planata", "0:0:4", "0,03 km"})) << lines[3];
@@ -191,6 +196,9 @@ TEST_F(Cli, JsonHoldsEveryKeyAndTheWorkedFigures) {
     EXPECT_TRUE(contains(r.out, "\"lbl_tempo_parz\": \"0:0:4\""));
     EXPECT_TRUE(contains(r.out, "\"lbl_risultato\": \"Procedura eseguita. File: " + out + "\""));
     EXPECT_TRUE(contains(r.out, "\"file_out\": \"" + out + "\""));
+    EXPECT_TRUE(contains(r.out, "\"2s\": 24.5")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\"10s\": null"));
+    EXPECT_TRUE(contains(r.out, "\"planata_percento\": 50"));
     const size_t open = r.out.find_first_not_of(" \n");
     const size_t close = r.out.find_last_not_of(" \n");
     ASSERT_NE(open, std::string::npos);
@@ -257,10 +265,11 @@ TEST_F(CliBatch, CsvAndJsonGiveTheSameRows) {
     const CliResult csv = run({"--csv", "-o", out_dir_, a_, b_});
     ASSERT_EQ(csv.exit_code, 0) << csv.err;
     EXPECT_EQ(csv.out,
-              "Traccia;Tempo;Distanza (km);Tempo in planata;Distanza in planata (km)\n"
-              "a.gpx;0:0:8;0,03;0:0:4;0,03\n"
-              "b.gpx;0:0:8;0,03;0:0:4;0,03\n"
-              "Totale;0:0:16;0,07;0:0:8;0,05\n");
+              "Traccia;Tempo;Distanza (km);Tempo in planata;Distanza in planata (km);2 s (km/h);10 s (km/h);"
+              "5×10 s (km/h);500 m (km/h);Alpha 500 (km/h);Miglio (km/h);1 ora (km/h);Planata %\n"
+              "a.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0\n"
+              "b.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0\n"
+              "Totale;0:0:16;0,07;0:0:8;0,05;;;;;;;;50,0\n");
     const CliResult json = run({"--json", "-o", out_dir_, a_, b_});
     ASSERT_EQ(json.exit_code, 0);
     EXPECT_EQ(json.out.find_first_not_of(" \n"), json.out.find('['));
