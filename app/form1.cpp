@@ -23,6 +23,8 @@
 
 #include "app/file_chooser.h"
 #include "app/output_folder.h"
+#include "app/speed_profile_view.h"
+#include "app/speed_table.h"
 #include "run/status_text.h"
 
 namespace lurendo {
@@ -134,8 +136,12 @@ void Form1::concludi_run(const RisultatoRun& report) {
         lbl_tempo_parz->setText(QString::fromStdString(report.cifre->tempo_parz));
         for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
             adatta_larghezza(value);
+        profilo_->mostra(report.profilo);
+        velocita_->mostra(report);
     } else {
         // No old figures beside an error about this input.
+        profilo_->svuota();
+        velocita_->svuota();
         for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
             value->clear();
     }

@@ -77,6 +77,8 @@ class Form1 : public QWidget {
     QLabel* lbl_tempo_tot = nullptr;
     QLabel* lbl_dist_parz = nullptr;
     QLabel* lbl_tempo_parz = nullptr;
+    class VistaProfilo* profilo_ = nullptr;
+    class TabellaVelocita* velocita_ = nullptr;
 };
 
 }  // namespace lurendo

@@ -9,6 +9,8 @@
 
 #include "app/control_widgets.h"
 #include "app/form1.h"
+#include "app/speed_profile_view.h"
+#include "app/speed_table.h"
 #include "app/window_fonts.h"
 
 namespace lurendo {
@@ -106,6 +108,11 @@ void Form1::crea_controlli() {
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(":/lurendo/istruzioni.jpg"));
     picture->setFocusPolicy(Qt::NoFocus);  // nothing to do with it from the keyboard
+
+    // In the free parts of the window: the speed profile right of the grid, the speed results right of
+    // the picture. Both stay empty until a run has read a track.
+    profilo_ = place(new VistaProfilo(this), "profilo", QRect(225, 100, 358, 118));
+    velocita_ = place(new TabellaVelocita(this), "tabella_velocita", QRect(437, 245, 146, 182));
 
     setTabOrder(cmd_ripara, link);
     cmd_ripara->setFocus();
