@@ -34,7 +34,7 @@ double secondi_tratto(const OraDelGiorno& p, const OraDelGiorno& q) {
 
 PuntoTrig trig_punto(double lat_units, double lon_units) {
     const double lat_rad = (lat_units * kUnitsToDegrees) / kDegreesPerRadian;
-    return {std::sin(lat_rad), std::cos(lat_rad), (lon_units * kUnitsToDegrees) / kDegreesPerRadian};
+    return {std::sin(lat_rad), std::cos(lat_rad), (lon_units * kUnitsToDegrees) / kDegreesPerRadian, lat_rad};
 }
 
 double coseno_angolo(const PuntoTrig& p, const PuntoTrig& q) {

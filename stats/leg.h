@@ -16,6 +16,7 @@ struct PuntoTrig {
     double sin_lat = 0;
     double cos_lat = 0;
     double lon_rad = 0;
+    double lat_rad = 0;
 };
 // Of a point at `lat_units`, `lon_units` (1e-9 degree).
 PuntoTrig trig_punto(double lat_units, double lon_units);

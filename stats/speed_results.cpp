@@ -1,6 +1,7 @@
 #include "stats/speed_results.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "stats/totals.h"
 
@@ -15,6 +16,7 @@ constexpr double kAlphaShortest = 250;  // m
 constexpr double kAlphaLongest = 500;   // m
 constexpr double kAlphaGate = 50;       // m between the ends of an alpha
 constexpr double kMetresPerKm = 1000;
+constexpr double kEarthRadiusM = 6378700;  // the sphere the legs are measured on
 constexpr size_t kRuns = 5;                // of the "5 × 10 s" result
 constexpr size_t kDisjointToDiscard = 10;  // better disjoint runs that rule a candidate out for good
 
@@ -37,8 +39,9 @@ CalcoloVelocita::CalcoloVelocita()
                 {1852, true, 0, {}}}) {}
 
 void CalcoloVelocita::inizio(const PuntoTrig& punto) {
-    const uint64_t index = points_.empty() ? base_ : base_ + points_.size();
+    const uint64_t index = live() == 0 ? base_ : base_ + live();
     points_.clear();
+    head_ = 0;
     base_ = run_start_ = index;
     points_.push_back({punto});
     for (Finestra& window : windows_)
@@ -59,17 +62,17 @@ void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
 }
 
 void CalcoloVelocita::advance(Finestra& w) {
-    const uint64_t end = base_ + points_.size() - 1;
+    const uint64_t end = base_ + live() - 1;
     const Punto& last = points_.back();
     const auto sum_from = [&](uint64_t start) {
         return w.su_spazio ? last.spazio - at(start).spazio : last.tempo - at(start).tempo;
     };
-    const long double target = w.obiettivo - kTolerance;
+    const double target = w.obiettivo - kTolerance;
     while (w.inizio + 1 < end && sum_from(w.inizio + 1) >= target)
         ++w.inizio;
     if (sum_from(w.inizio) < target)
         return;
-    const long double seconds = last.tempo - at(w.inizio).tempo;
+    const double seconds = last.tempo - at(w.inizio).tempo;
     if (seconds <= 0)
         return;
     const double speed = static_cast<double>((last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
@@ -84,39 +87,57 @@ void CalcoloVelocita::advance(Finestra& w) {
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
 void CalcoloVelocita::alpha() {
     const Punto& last = points_.back();
-    const auto first_with = [&](auto member, long double value) {
-        return std::lower_bound(points_.begin(), points_.end(), value,
-                                [member](const Punto& p, long double v) { return p.*member < v; });
+    const auto first_with = [&](auto member, double value) {
+        return std::lower_bound(points_.begin() + static_cast<std::ptrdiff_t>(head_), points_.end(), value,
+                                [member](const Punto& p, double v) { return p.*member < v; });
     };
     auto it = first_with(&Punto::spazio, last.spazio - kAlphaLongest);
+    if (alpha_ && *alpha_ > 0) {
+        // At most 500 m: only a start less than 500 m at the best speed so far back can beat it.
+        const double reach = last.tempo - kAlphaLongest / (*alpha_ / kKmhPerMs) * (1 + 1e-9);
+        it = std::max(it, first_with(&Punto::tempo, reach));
+    }
     const auto end = points_.end() - 1;
     while (it < end && last.spazio - it->spazio >= kAlphaShortest) {
-        const double gap = distanza_km(coseno_angolo(it->trig, last.trig)) * kMetresPerKm;
+        const double seconds = last.tempo - it->tempo;
+        const double speed = seconds > 0 ? (last.spazio - it->spazio) / seconds * kKmhPerMs : 0;
+        if (seconds <= 0 || (alpha_ && speed <= *alpha_)) {
+            ++it;  // cannot beat the best: no need to know how far apart the ends are
+            continue;
+        }
+        // The difference in latitude alone bounds the straight distance from below, at no cost; the
+        // trigonometry is needed only for ends that may lie within 50 m.
+        const double floor = std::fabs(it->trig.lat_rad - last.trig.lat_rad) * kEarthRadiusM * (1 - 1e-9);
+        const double gap =
+            floor > kAlphaGate ? floor : distanza_km(coseno_angolo(it->trig, last.trig)) * kMetresPerKm;
         if (gap <= kAlphaGate) {
-            const long double seconds = last.tempo - it->tempo;
-            if (seconds > 0)
-                keep_best(alpha_, static_cast<double>((last.spazio - it->spazio) / seconds * kKmhPerMs));
+            keep_best(alpha_, speed);
             ++it;
             continue;
         }
         // A later start within (gap − 50 m) of path from this one cannot be within 50 m of the end.
-        const long double reach = it->percorso + (gap - kAlphaGate) * (1 - 1e-9) - 0.01;
+        const double reach = it->percorso + (gap - kAlphaGate) * (1 - 1e-9) - 0.01;
         it = std::max(it + 1, first_with(&Punto::percorso, reach));
     }
 }
 
 void CalcoloVelocita::trim() {
-    uint64_t keep = base_ + points_.size() - 1;
+    constexpr size_t kCompactAfter = 4096;
+    uint64_t keep = base_ + live() - 1;
     for (const Finestra& w : windows_)
         keep = std::min(keep, w.inizio);
-    const long double alpha_reach = points_.back().spazio - kAlphaLongest;
+    const double alpha_reach = points_.back().spazio - kAlphaLongest;
     uint64_t first_alpha = base_;
     while (first_alpha < keep && at(first_alpha).spazio < alpha_reach)
         ++first_alpha;
     keep = std::min(keep, first_alpha);
     while (base_ < keep) {
-        points_.pop_front();
+        ++head_;
         ++base_;
+    }
+    if (head_ >= kCompactAfter && 2 * head_ >= points_.size()) {
+        points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(head_));
+        head_ = 0;
     }
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <vector>
 
@@ -39,9 +38,9 @@ class CalcoloVelocita {
     // A point of the current run with the sums from the run's start up to it.
     struct Punto {
         PuntoTrig trig;
-        long double tempo = 0;     // s
-        long double spazio = 0;    // m, as the totals count it
-        long double percorso = 0;  // m, great-circle, unrounded
+        double tempo = 0;     // s
+        double spazio = 0;    // m, as the totals count it
+        double percorso = 0;  // m, great-circle, unrounded
     };
     struct Finestra {  // the shortest run of legs ending at the newest point that reaches a target
         double obiettivo;
@@ -55,15 +54,19 @@ class CalcoloVelocita {
         uint64_t ultimo;
     };
 
-    const Punto& at(uint64_t index) const { return points_[index - base_]; }
+    const Punto& at(uint64_t index) const { return points_[head_ + (index - base_)]; }
+    size_t live() const { return points_.size() - head_; }
     void advance(Finestra& window);
     void alpha();
     void trim();
     void prune_candidates();
 
-    std::deque<Punto> points_;  // the current run's points that some window may still reach
-    uint64_t base_ = 0;         // absolute index of points_.front()
-    uint64_t run_start_ = 0;    // absolute index of the current run's first point
+    // The current run's points that some window may still reach: from points_[head_] on. Dropped points
+    // are removed in large steps, so the rest is reached by plain indexing.
+    std::vector<Punto> points_;
+    size_t head_ = 0;
+    uint64_t base_ = 0;       // absolute index of points_[head_]
+    uint64_t run_start_ = 0;  // absolute index of the current run's first point
     std::vector<Finestra> windows_;
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;
