@@ -46,6 +46,7 @@ void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     points_.push_back({punto});
     for (Finestra& window : windows_)
         window.inizio = index;
+    alpha_from_ = index;
 }
 
 void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
@@ -87,17 +88,19 @@ void CalcoloVelocita::advance(Finestra& w) {
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
 void CalcoloVelocita::alpha() {
     const Punto& last = points_.back();
-    const auto first_with = [&](auto member, double value) {
-        return std::lower_bound(points_.begin() + static_cast<std::ptrdiff_t>(head_), points_.end(), value,
-                                [member](const Punto& p, double v) { return p.*member < v; });
-    };
-    auto it = first_with(&Punto::spazio, last.spazio - kAlphaLongest);
-    if (alpha_ && *alpha_ > 0) {
-        // At most 500 m: only a start less than 500 m at the best speed so far back can beat it.
-        const double reach = last.tempo - kAlphaLongest / (*alpha_ / kKmhPerMs) * (1 + 1e-9);
-        it = std::max(it, first_with(&Punto::tempo, reach));
-    }
     const auto end = points_.end() - 1;
+    // The first possible start only moves forward: at most 500 m back, and, once there is a best, at most
+    // the time 500 m take at that speed (nothing slower can beat it).
+    const double time_reach =
+        alpha_ && *alpha_ > 0 ? last.tempo - kAlphaLongest / (*alpha_ / kKmhPerMs) * (1 + 1e-9) : -1;
+    const uint64_t last_index = base_ + live() - 1;
+    while (alpha_from_ < last_index &&
+           (at(alpha_from_).spazio < last.spazio - kAlphaLongest || at(alpha_from_).tempo < time_reach))
+        ++alpha_from_;
+    auto it = points_.begin() + static_cast<std::ptrdiff_t>(head_ + (alpha_from_ - base_));
+    const auto first_with = [&](auto from, double value) {
+        return std::lower_bound(from, end, value, [](const Punto& p, double v) { return p.percorso < v; });
+    };
     while (it < end && last.spazio - it->spazio >= kAlphaShortest) {
         const double seconds = last.tempo - it->tempo;
         const double speed = seconds > 0 ? (last.spazio - it->spazio) / seconds * kKmhPerMs : 0;
@@ -117,7 +120,7 @@ void CalcoloVelocita::alpha() {
         }
         // A later start within (gap − 50 m) of path from this one cannot be within 50 m of the end.
         const double reach = it->percorso + (gap - kAlphaGate) * (1 - 1e-9) - 0.01;
-        it = std::max(it + 1, first_with(&Punto::percorso, reach));
+        it = first_with(it + 1, reach);
     }
 }
 
@@ -126,11 +129,7 @@ void CalcoloVelocita::trim() {
     uint64_t keep = base_ + live() - 1;
     for (const Finestra& w : windows_)
         keep = std::min(keep, w.inizio);
-    const double alpha_reach = points_.back().spazio - kAlphaLongest;
-    uint64_t first_alpha = base_;
-    while (first_alpha < keep && at(first_alpha).spazio < alpha_reach)
-        ++first_alpha;
-    keep = std::min(keep, first_alpha);
+    keep = std::min(keep, alpha_from_);
     while (base_ < keep) {
         ++head_;
         ++base_;

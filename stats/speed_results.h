@@ -71,6 +71,7 @@ class CalcoloVelocita {
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;
     std::optional<double> alpha_;
+    uint64_t alpha_from_ = 0;  // absolute index of the first point an alpha may still start at
 };
 
 }  // namespace lurendo
