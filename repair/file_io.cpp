@@ -7,7 +7,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace lurendo {
 
@@ -38,10 +41,14 @@ class PosixInput final : public InputFile {
     bool may_block_;  // a pipe, socket or device: a read could wait for ever
 };
 
+// Durable writing in steps: each write starts its writeback at once, and a second thread puts what is
+// written on the disk every kSyncStep bytes while writing goes on. Putting a whole long file on the disk
+// only at the end would make the caller wait for all of it; this way the final sync finds little left.
 class PosixOutput final : public OutputFile {
   public:
     explicit PosixOutput(int fd) : fd_(fd) {}
     ~PosixOutput() override {
+        stop_syncing();
         if (fd_ >= 0)
             ::close(fd_);
     }
@@ -58,12 +65,14 @@ class PosixOutput final : public OutputFile {
             size -= static_cast<size_t>(n);
             written_ += n;
         }
-        // Start writing back now, so the final sync finds little left to do.
         if (written_ - start >= kEarlyWritebackBytes)
             ::sync_file_range(fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
+        if (written_ - sync_requested_ >= kSyncStep)
+            request_sync();
         return true;
     }
     bool close() override {
+        stop_syncing();
         const int fd = fd_;
         fd_ = -1;
         if (fd < 0)
@@ -75,6 +84,51 @@ class PosixOutput final : public OutputFile {
             errno = sync_error;
         return synced && closed;
     }
+
+  private:
+    void request_sync() {
+        sync_requested_ = written_;
+        if (!syncer_.joinable()) {
+            syncer_ = std::thread([this] { sync_loop(); });
+            return;
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            sync_wanted_ = true;
+        }
+        changed_.notify_one();
+    }
+    // Only a head start: a failure here shows again in the final sync, which decides.
+    void sync_loop() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            lock.unlock();
+            ::fdatasync(fd_);
+            lock.lock();
+            changed_.wait(lock, [this] { return sync_wanted_ || stopping_; });
+            if (stopping_)
+                return;
+            sync_wanted_ = false;
+        }
+    }
+    void stop_syncing() {
+        if (!syncer_.joinable())
+            return;
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_one();
+        syncer_.join();
+    }
+
+    static constexpr off_t kSyncStep = 16 << 20;
+    std::thread syncer_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool sync_wanted_ = false;
+    bool stopping_ = false;
+    off_t sync_requested_ = 0;
 
   private:
     static constexpr off_t kEarlyWritebackBytes = 256 << 10;

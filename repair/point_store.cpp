@@ -6,6 +6,36 @@ void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
     points_.push_back(Punto{punto.lat.value_or(0), punto.lon.value_or(0), punto.ora.secondi, punto.ora.ore,
                             punto.ora.minuti, punto.ora.leggibile, jump_pending_});
     jump_pending_ = false;
+    if (sharing_ && n_punti() % kPublishEvery == 0)
+        publish(false);
+}
+
+void PointStore::condividi() {
+    if (!sharing_)
+        sharing_ = std::make_unique<Condivisione>();
+    publish(false);
+}
+
+void PointStore::chiudi() {
+    if (sharing_)
+        publish(true);
+}
+
+void PointStore::publish(bool closing) {
+    {
+        const std::lock_guard lock(sharing_->mutex);
+        sharing_->published = n_punti();
+        sharing_->closed = sharing_->closed || closing;
+    }
+    sharing_->changed.notify_all();
+}
+
+int64_t PointStore::disponibili(int64_t almeno) const {
+    if (!sharing_)
+        return n_punti();
+    std::unique_lock lock(sharing_->mutex);
+    sharing_->changed.wait(lock, [&] { return sharing_->published >= almeno || sharing_->closed; });
+    return sharing_->published;
 }
 
 }  // namespace lurendo

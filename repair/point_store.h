@@ -1,7 +1,11 @@
-// The point store: position and time of day of every point the repair run kept, in input order.
+// The point store: position and time of day of every point the repair run kept, in input order. While a run
+// fills it, another thread may read it as far as it has been published.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 
 #include "common/time_of_day.h"
 #include "repair/chunked_array.h"
@@ -28,6 +32,15 @@ class PointStore {
     // A point was dropped as a jump; the next stored point carries the mark.
     void segna_salto() { jump_pending_ = true; }
 
+    // From now on the points are published, a batch at a time, to a reader on another thread.
+    void condividi();
+    // No more points come: all of them are published, and readers stop waiting.
+    void chiudi();
+    // The number of points a reader may read: for a shared store that is still filling, it first waits
+    // until at least `almeno` are published or the store is closed. For a store that is not shared, simply
+    // n_punti().
+    int64_t disponibili(int64_t almeno) const;
+
   private:
     // 32 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
     // entry is written whole when it is stored, so new chunks need not be cleared first.
@@ -42,9 +55,20 @@ class PointStore {
     };
     static_assert(sizeof(Punto) == 32);
 
+    struct Condivisione {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int64_t published = 0;
+        bool closed = false;
+    };
+    // Points are published this many at a time: waking the reader for each would cost more than reading.
+    static constexpr int64_t kPublishEvery = 4096;
+    void publish(bool closing);
+
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
     ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
+    std::unique_ptr<Condivisione> sharing_;
 };
 
 }  // namespace lurendo

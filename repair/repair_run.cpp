@@ -19,6 +19,40 @@ namespace {
 constexpr size_t kFirstReadBlock = 64 << 10;
 constexpr size_t kReadBlock = 1 << 20;
 
+// Runs the caller's work on the points: on a thread of its own, beside the reading, once the input proves
+// long; otherwise at the end, when the store is complete. Whatever happens, the work has returned and the
+// store is closed when this is destroyed.
+class Alongside {
+  public:
+    Alongside(const std::function<void(const PointStore&)>& work, PointStore& store)
+        : work_(work), store_(store) {}
+    ~Alongside() { finish(false); }
+    Alongside(const Alongside&) = delete;
+    Alongside& operator=(const Alongside&) = delete;
+
+    void start() {
+        if (!work_ || thread_.joinable())
+            return;
+        store_.condividi();
+        thread_ = std::thread([this] { work_(store_); });
+    }
+    // `run_here`: the store is complete and the work is wanted.
+    void finish(bool run_here) {
+        store_.chiudi();
+        if (thread_.joinable())
+            thread_.join();
+        else if (run_here && work_ && !done_)
+            work_(store_);
+        done_ = true;
+    }
+
+  private:
+    const std::function<void(const PointStore&)>& work_;
+    PointStore& store_;
+    std::thread thread_;
+    bool done_ = false;
+};
+
 }  // namespace
 
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
@@ -38,7 +72,9 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path);
     const int create_error = file ? 0 : errno;
     OutputWriter output(std::move(file));
+    Alongside work(alongside, result.store);
     const auto fail = [&](Esito esito, int error) {
+        work.finish(false);
         output.abandon();
         if (!temp_path.empty())
             files.remove(temp_path);
@@ -83,6 +119,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         if (static_cast<size_t>(n) == capacity && capacity < kReadBlock) {
             buffer.reset(new char[kReadBlock]);
             capacity = kReadBlock;
+            work.start();
         }
     }
     input.reset();
@@ -94,29 +131,18 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
 
     for (const std::string_view footer : footer_lines())
         output.riga(footer);
-    // Putting the file on the disk takes a while: the caller's work on the points goes on meanwhile.
+    // The work on the points catches up while the output is put on the disk.
+    result.store.chiudi();
     bool written = false;
     int write_error = 0;
-    const auto finish = [&] {
-        if (!output.finish()) {
-            write_error = create_error ? create_error : output.error();
-            return;
-        }
+    if (!output.finish()) {
+        write_error = create_error ? create_error : output.error();
+    } else {
         errno = 0;
         written = files.replace(temp_path, output_path);
         write_error = errno;
-    };
-    // Only a long output is worth a thread of its own.
-    if (output.long_output()) {
-        std::thread finishing(finish);
-        if (alongside)
-            alongside(result.store);
-        finishing.join();
-    } else {
-        if (alongside)
-            alongside(result.store);
-        finish();
     }
+    work.finish(true);
     if (!written)
         return fail(Esito::ScritturaFallita, write_error);
     result.esito = Esito::Eseguito;

@@ -36,8 +36,9 @@ struct Riparazione {
 
 // Reads `input_path` and replaces `output_path` with the repaired document only when the input was read to
 // its end, held at least one point and every write succeeded; otherwise the old output stays as it was and
-// no temporary file is left. `alongside`, when given, is called with the kept points once the input is
-// read, while the output is being put on the disk.
+// no temporary file is left. `alongside`, when given, is called once with the store: for a long input on a
+// thread of its own while the store fills (it must read the store through `disponibili`), otherwise once the
+// input is read; either way it has returned when `ripara` does.
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
                    const RunCallbacks& callbacks, FileSystem& files,
                    const std::function<void(const PointStore&)>& alongside = {});

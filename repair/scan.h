@@ -10,45 +10,55 @@
 
 namespace lurendo {
 
-// First CR or LF in [from, to), or `to`.
-inline const char* find_line_end(const char* from, const char* to) {
 #if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (to - from >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
-        if (mask != 0)
-            return from + __builtin_ctz(static_cast<unsigned>(mask));
-        from += 16;
+// Bits of the 16 bytes at `p` that are `a` or `b`.
+inline unsigned match_mask(const char* p, __m128i a, __m128i b) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, a), _mm_cmpeq_epi8(chunk, b))));
+}
+
+// First `a` or `b` in [from, to), or `to`. Ranges of 16 bytes or more end with one load of their last 16
+// bytes, minus those already scanned, instead of a loop over the rest byte by byte.
+inline const char* find_either(const char* from, const char* to, char a, char b) {
+    const __m128i wanted_a = _mm_set1_epi8(a);
+    const __m128i wanted_b = _mm_set1_epi8(b);
+    if (to - from >= 16) {
+        for (; to - from >= 16; from += 16) {
+            if (const unsigned mask = match_mask(from, wanted_a, wanted_b))
+                return from + __builtin_ctz(mask);
+        }
+        if (from == to)
+            return to;
+        const auto scanned = static_cast<unsigned>(16 - (to - from));
+        const unsigned mask = match_mask(to - 16, wanted_a, wanted_b) >> scanned;
+        return mask != 0 ? from + __builtin_ctz(mask) : to;
     }
-#endif
     for (; from < to; ++from) {
-        if (*from == '\r' || *from == '\n')
+        if (*from == a || *from == b)
             return from;
     }
     return to;
+}
+#else
+inline const char* find_either(const char* from, const char* to, char a, char b) {
+    for (; from < to; ++from) {
+        if (*from == a || *from == b)
+            return from;
+    }
+    return to;
+}
+#endif
+
+// First CR or LF in [from, to), or `to`.
+inline const char* find_line_end(const char* from, const char* to) {
+    return find_either(from, to, '\r', '\n');
 }
 
 // First `c` in [from, to), or `to`. Inline and cheap to start: most searches here span a few dozen bytes,
 // where a library call costs more than the scan.
 inline const char* find_byte(const char* from, const char* to, char c) {
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(c);
-    while (to - from >= 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted));
-        if (mask != 0)
-            return from + __builtin_ctz(static_cast<unsigned>(mask));
-        from += 16;
-    }
-#endif
-    for (; from < to; ++from) {
-        if (*from == c)
-            return from;
-    }
-    return to;
+    return find_either(from, to, c, c);
 }
 
 // Calls `visit(position)` for every `c` in `text`, in order, scanning each 16 bytes once; stops early when
@@ -59,14 +69,24 @@ inline void for_each_byte(std::string_view text, char c, Visit&& visit) {
     size_t at = 0;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(c);
+    const auto matches = [&](size_t from) {
+        return static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from)), wanted)));
+    };
     for (; text.size() - at >= 16; at += 16) {
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at)), wanted)));
-        while (mask != 0) {
+        for (unsigned mask = matches(at); mask != 0; mask &= mask - 1) {
             if (!visit(at + static_cast<size_t>(__builtin_ctz(mask))))
                 return;
-            mask &= mask - 1;
         }
+    }
+    // The rest, shorter than 16 bytes: the last 16 bytes of the text, without those already scanned.
+    if (at < text.size() && text.size() >= 16) {
+        const size_t from = text.size() - 16;
+        for (unsigned mask = matches(from) >> (at - from) << (at - from); mask != 0; mask &= mask - 1) {
+            if (!visit(from + static_cast<size_t>(__builtin_ctz(mask))))
+                return;
+        }
+        return;
     }
 #endif
     for (; at < text.size(); ++at) {

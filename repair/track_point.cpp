@@ -122,13 +122,18 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
 }
 
 void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
+    const size_t start = out.size();
+    out.resize(start + punto.testo.size() + kCrLf.size() * punto.a_capo.size());
+    char* to = out.data() + start;
     size_t copied = 0;
     for (const uint32_t b : punto.a_capo) {
-        out.append(punto.testo.substr(copied, b - copied));
-        out.append(kCrLf);
+        std::memcpy(to, punto.testo.data() + copied, b - copied);
+        to += b - copied;
+        std::memcpy(to, kCrLf.data(), kCrLf.size());
+        to += kCrLf.size();
         copied = b;
     }
-    out.append(punto.testo.substr(copied));
+    std::memcpy(to, punto.testo.data() + copied, punto.testo.size() - copied);
 }
 
 }  // namespace lurendo

@@ -25,8 +25,9 @@ PuntoTrig trig_of(const PointStore& store, int64_t i) {
 
 Statistiche passo_statistiche(const PointStore& store) {
     Statistiche result;
-    const int64_t n = store.n_punti();
-    if (n < 1)
+    // The store may still be filling on another thread: read only as far as it is published.
+    int64_t ready = store.disponibili(1);
+    if (ready < 1)
         return result;
     CalcoloVelocita speeds;
     CostruttoreProfilo profile;
@@ -35,7 +36,12 @@ Statistiche passo_statistiche(const PointStore& store) {
     if (previous_time.leggibile)
         profile.ora_inizio(previous_time.ore * 3600.0 + previous_time.minuti * 60.0 + previous_time.secondi);
     speeds.inizio(previous);
-    for (int64_t i = 1; i < n; ++i) {
+    for (int64_t i = 1;; ++i) {
+        if (i + 1 > ready) {
+            ready = store.disponibili(i + 1);
+            if (i + 1 > ready)
+                break;
+        }
         const PuntoTrig next = trig_of(store, i + 1);
         const OraDelGiorno next_time = store.ora_punto(i + 1);
         if (store.salto_prima(i + 1))

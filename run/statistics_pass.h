@@ -16,7 +16,8 @@ struct Statistiche {
 
 // Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
 // longitude is a relocation (recordings joined from different places), not a leg: it adds nothing, and
-// no speed result spans it.
+// no speed result spans it. The store may still be filling on another thread; the pass ends when it is
+// closed.
 Statistiche passo_statistiche(const PointStore& store);
 
 }  // namespace lurendo

@@ -1,6 +1,7 @@
 // Reading lat/lon attributes as exact counts of 1e-9 degree, in any common written form.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "repair/coordinates.h"
@@ -87,6 +88,58 @@ TEST(Coordinates, AMissingKeyOrQuoteGivesNothing) {
     EXPECT_FALSE(test::punto("<trkpt lat='45.5\" lon='10.5'>").lat.has_value());
     EXPECT_FALSE(test::punto("<trkpt lat=").lat.has_value());
     EXPECT_FALSE(test::punto("<trkpt LAT=\"45.5\">").lat.has_value());
+}
+
+// The value of a plain decimal text, worked out on the digits as text: the decimals padded or cut to nine.
+int64_t units_of_text(const std::string& text) {
+    const bool negative = text[0] == '-';
+    const size_t dot = text.find('.');
+    std::string decimals = text.substr(dot + 1);
+    decimals.resize(9, '0');
+    const int64_t units =
+        std::stoll(text.substr(negative, dot - negative)) * kNanoDegrees + std::stoll(decimals);
+    return negative ? -units : units;
+}
+
+// Every mix of sign, integer digits (with leading zeros), decimals from one to twelve, a decimal digit that
+// is not a digit, and either quote, read as the text says, with the range on the value as written.
+TEST(Coordinates, AnyPlainDecimalReadsAsItsDigitsSay) {
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = random() % 2 ? "-" : "";
+        const int whole_digits = 1 + static_cast<int>(random() % 4);
+        for (int d = 0; d < whole_digits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        text += '.';
+        const int decimals = 1 + static_cast<int>(random() % 12);
+        for (int d = 0; d < decimals; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        const char quote = random() % 2 ? '"' : '\'';
+        const std::string q(1, quote);
+        const std::string block = "<trkpt lat=" + q + text + q + " lon=" + q + text + q + ">";
+        const PuntoLetto p = test::punto(block);
+
+        const int64_t expected = units_of_text(text);
+        const bool beyond_ninth =
+            decimals > 9 && text.find_first_not_of('0', text.find('.') + 10) != std::string::npos;
+        const auto within = [&](int64_t limit) {
+            const int64_t magnitude = expected < 0 ? -expected : expected;
+            return magnitude < limit * kNanoDegrees || (magnitude == limit * kNanoDegrees && !beyond_ninth);
+        };
+        if (within(kLatitudeLimit))
+            EXPECT_EQ(p.lat, expected) << text;
+        else
+            EXPECT_FALSE(p.lat.has_value()) << text;
+        if (within(kLongitudeLimit))
+            EXPECT_EQ(p.lon, expected) << text;
+        else
+            EXPECT_FALSE(p.lon.has_value()) << text;
+
+        // A stray character among the decimals makes the value unreadable.
+        std::string broken = text;
+        broken[text.find('.') + 1 + random() % decimals] = 'x';
+        EXPECT_FALSE(test::punto("<trkpt lat=" + q + broken + q + ">").lat.has_value()) << broken;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // The statistics pass over stored points and the texts of the four figures.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "repair/point_store.h"
 #include "run/statistics_pass.h"
 #include "stats/figures.h"
@@ -118,6 +122,39 @@ TEST(StatisticsPass, ARelocationAddsNothing) {
     // 0.022° of longitude at 45.15° is 1.73 km, in one second.
     EXPECT_GT(totali.dist_tot, 25.1 / 3.6 * 8 + 1700) << "the leg of 0.022° east counts";
     EXPECT_LT(totali.dist_tot, 25.1 / 3.6 * 8 + 1760);
+}
+
+// The pass may read a store that another thread is still filling: it waits for each published batch and
+// ends when the store is closed, with the figures of the complete store.
+TEST(StatisticsPass, ReadingAStoreWhileItFillsGivesTheFiguresOfTheWholeStore) {
+    const auto fill = [](PointStore& store, int from, int to) {
+        for (int i = from; i < to; ++i) {
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d:%02d", 10 + i / 3600, i / 60 % 60, i % 60);
+            store_point(store, "45." + std::to_string(100000000 + i * 37 % 900 * 100 + i), "10.5", time);
+        }
+    };
+    constexpr int kPoints = 3 * 4096 + 100;  // batches and a part of one
+    PointStore complete;
+    fill(complete, 0, kPoints);
+    const Statistiche expected = passo_statistiche(complete);
+
+    PointStore filling;
+    filling.condividi();
+    Statistiche seen;
+    std::thread reader([&] { seen = passo_statistiche(filling); });
+    fill(filling, 0, kPoints / 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the reader catches up and waits
+    fill(filling, kPoints / 2, kPoints);
+    filling.chiudi();
+    reader.join();
+
+    EXPECT_GT(expected.totali.tempo_tot, 0);
+    EXPECT_EQ(seen.totali.tempo_tot, expected.totali.tempo_tot);
+    EXPECT_EQ(seen.totali.dist_tot, expected.totali.dist_tot);
+    EXPECT_EQ(seen.totali.dist_parz, expected.totali.dist_parz);
+    EXPECT_EQ(seen.velocita.dieci_s, expected.velocita.dieci_s);
+    EXPECT_EQ(seen.profilo.colonne.size(), expected.profilo.colonne.size());
 }
 
 }  // namespace
