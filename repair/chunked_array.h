@@ -19,7 +19,7 @@ class ChunkedArray {
 
   public:
     // Chunk k holds kFirstChunk << k entries, from kFirstChunk * (2^k - 1) on.
-    static constexpr size_t kFirstChunk = 2048;
+    static constexpr size_t kFirstChunk = 256;
 
     void push_back(const T& value) {
         if (size_ == next_start_)

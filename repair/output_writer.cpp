@@ -7,7 +7,7 @@ namespace lurendo {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kFirstReserve = 64 << 10;  // a short output never needs more
+constexpr size_t kFirstReserve = 16 << 10;  // enough for a short track; longer ones grow
 
 }  // namespace
 

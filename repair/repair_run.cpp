@@ -16,7 +16,7 @@ namespace {
 
 // A run starts with a small read buffer and takes the large one only once a read fills the small one: a
 // short track then costs no large allocation, a long one is still read in large blocks.
-constexpr size_t kFirstReadBlock = 64 << 10;
+constexpr size_t kFirstReadBlock = 16 << 10;
 constexpr size_t kReadBlock = 1 << 20;
 
 // Runs the caller's work on the points: on a thread of its own, beside the reading, once the input proves

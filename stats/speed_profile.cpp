@@ -44,12 +44,15 @@ void CostruttoreProfilo::add(size_t column, double t, double v) {
         c.planata += t;
 }
 
-// Columns twice as wide: each new column holds two old ones.
+// Columns twice as wide: each new column holds two old ones, merged in place.
 void CostruttoreProfilo::widen() {
-    std::vector<Accumulo> merged((columns_.size() + 1) / 2);
     for (size_t i = 0; i < columns_.size(); ++i) {
-        Accumulo& m = merged[i / 2];
-        const Accumulo& c = columns_[i];
+        const Accumulo c = columns_[i];
+        Accumulo& m = columns_[i / 2];
+        if (i % 2 == 0) {
+            m = c;
+            continue;
+        }
         if (c.toccata) {
             m.v_min = m.toccata ? std::min(m.v_min, c.v_min) : c.v_min;
             m.v_max = m.toccata ? std::max(m.v_max, c.v_max) : c.v_max;
@@ -60,7 +63,7 @@ void CostruttoreProfilo::widen() {
         m.planata += c.planata;
         m.salto = m.salto || c.salto;
     }
-    columns_ = std::move(merged);
+    columns_.resize((columns_.size() + 1) / 2);
     width_ *= 2;
 }
 
