@@ -78,7 +78,9 @@ void CalcoloVelocita::advance(Finestra& w) {
         return;
     const double speed = static_cast<double>((last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
     keep_best(w.migliore, speed);
-    if (!w.su_spazio && w.obiettivo == 10) {
+    // A run no faster than the slowest of ten disjoint runs kept at the last pruning ends later than all of
+    // them, so those ten rule it out: it is not kept at all.
+    if (!w.su_spazio && w.obiettivo == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
         candidates_.push_back({speed, w.inizio + 1, end});
         if (candidates_.size() > 2 * pruned_size_ + 64)
             prune_candidates();
@@ -88,7 +90,7 @@ void CalcoloVelocita::advance(Finestra& w) {
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
 void CalcoloVelocita::alpha() {
     const Punto& last = points_.back();
-    const auto end = points_.end() - 1;
+    const auto end = points_.cend() - 1;
     // The first possible start only moves forward: at most 500 m back, and, once there is a best, at most
     // the time 500 m take at that speed (nothing slower can beat it).
     const double time_reach =
@@ -97,7 +99,7 @@ void CalcoloVelocita::alpha() {
     while (alpha_from_ < last_index &&
            (at(alpha_from_).spazio < last.spazio - kAlphaLongest || at(alpha_from_).tempo < time_reach))
         ++alpha_from_;
-    auto it = points_.begin() + static_cast<std::ptrdiff_t>(head_ + (alpha_from_ - base_));
+    auto it = points_.cbegin() + static_cast<std::ptrdiff_t>(head_ + (alpha_from_ - base_));
     const auto first_with = [&](auto from, double value) {
         return std::lower_bound(from, end, value, [](const Punto& p, double v) { return p.percorso < v; });
     };
@@ -155,8 +157,10 @@ void CalcoloVelocita::prune_candidates() {
         });
         if (free) {
             taken.push_back(&c);
-            if (taken.size() == kDisjointToDiscard)
+            if (taken.size() == kDisjointToDiscard) {
                 keep = k + 1;
+                pruning_floor_ = c.velocita;
+            }
         }
     }
     candidates_.resize(keep);

@@ -70,6 +70,7 @@ class CalcoloVelocita {
     std::vector<Finestra> windows_;
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;
+    std::optional<double> pruning_floor_;  // speed of the slowest of the ten disjoint runs last kept
     std::optional<double> alpha_;
     uint64_t alpha_from_ = 0;  // absolute index of the first point an alpha may still start at
 };

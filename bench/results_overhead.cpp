@@ -1,0 +1,109 @@
+// What the speed results and the profile cost a run: the same repair of one track, once with the whole
+// statistics pass and once with a pass that adds up the four totals only, alternated, each repeated.
+// Prints the median wall and CPU time of both and their ratios.
+// Usage: lurendo-bench-results TRACK OUTPUT [RUNS]
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "repair/coordinates.h"
+#include "repair/filter.h"
+#include "repair/repair_run.h"
+#include "run/statistics_pass.h"
+#include "stats/leg.h"
+
+namespace {
+
+using namespace lurendo;
+
+// The legs and totals as the statistics pass makes them, without the speed results and the profile.
+Totali totals_only(const PointStore& store) {
+    Totali totali;
+    int64_t ready = store.disponibili(1);
+    if (ready < 1)
+        return totali;
+    const auto trig = [&](int64_t i) {
+        return trig_punto(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
+    };
+    const auto degrees = [](int64_t units) { return static_cast<double>(units) / kNanoDegrees; };
+    PuntoTrig previous = trig(1);
+    for (int64_t i = 1;; ++i) {
+        if (i + 1 > ready && (ready = store.disponibili(i + 1)) < i + 1)
+            break;
+        const PuntoTrig next = trig(i + 1);
+        if (!is_jump(degrees(store.lat_punto(i)), degrees(store.lat_punto(i + 1))) &&
+            !is_jump(degrees(store.lon_punto(i)), degrees(store.lon_punto(i + 1)))) {
+            const double t = secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1));
+            totali.aggiungi_tratto(t, velocita_da_distanza(distanza_km(coseno_angolo(previous, next)), t));
+        }
+        previous = next;
+    }
+    return totali;
+}
+
+double cpu_seconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Times {
+    std::vector<double> wall, cpu;
+    double median(std::vector<double> v) const {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    }
+};
+
+// Times one repair whose work on the points is `work`; returns the total time, which both passes must agree
+// on.
+double timed(const std::string& in, const std::string& out,
+             const std::function<double(const PointStore&)>& work, Times& times) {
+    double tempo_tot = 0;
+    const double cpu_start = cpu_seconds();
+    const auto start = std::chrono::steady_clock::now();
+    const Riparazione r =
+        ripara(in, out, {}, system_file_system(), [&](const PointStore& store) { tempo_tot = work(store); });
+    times.wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    times.cpu.push_back(cpu_seconds() - cpu_start);
+    if (r.esito != Esito::Eseguito) {
+        std::fprintf(stderr, "the run failed\n");
+        std::exit(1);
+    }
+    return tempo_tot;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: lurendo-bench-results TRACK OUTPUT [RUNS]\n");
+        return 2;
+    }
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    Times with, without;
+    for (int i = 0; i < runs; ++i) {
+        const double a = timed(
+            argv[1], argv[2], [](const PointStore& s) { return passo_statistiche(s).totali.tempo_tot; },
+            with);
+        const double b = timed(
+            argv[1], argv[2], [](const PointStore& s) { return totals_only(s).tempo_tot; }, without);
+        if (a != b) {
+            std::fprintf(stderr, "the two passes disagree on the total time\n");
+            return 1;
+        }
+    }
+    const double ww = with.median(with.wall), wo = without.median(without.wall);
+    const double cw = with.median(with.cpu), co = without.median(without.cpu);
+    std::printf("%-28s %10s %10s\n", "", "wall s", "CPU s");
+    std::printf("%-28s %10.3f %10.3f\n", "totals only", wo, co);
+    std::printf("%-28s %10.3f %10.3f\n", "with speed results, profile", ww, cw);
+    std::printf("%-28s %10.2f %10.2f\n", "ratio", ww / wo, cw / co);
+    return 0;
+}
