@@ -1,8 +1,10 @@
 #include "repair/repair_run.h"
 
 #include <cerrno>
+#include <exception>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
@@ -34,7 +36,13 @@ class Alongside {
         if (!work_ || thread_.joinable())
             return;
         store_.condividi();
-        thread_ = std::thread([this] { work_(store_); });
+        thread_ = std::thread([this] {
+            try {
+                work_(store_);
+            } catch (...) {
+                failure_ = std::current_exception();  // raised again on the caller's thread
+            }
+        });
     }
     // `run_here`: the store is complete and the work is wanted.
     void finish(bool run_here) {
@@ -44,12 +52,15 @@ class Alongside {
         else if (run_here && work_ && !done_)
             work_(store_);
         done_ = true;
+        if (failure_ && run_here)
+            std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
   private:
     const std::function<void(const PointStore&)>& work_;
     PointStore& store_;
     std::thread thread_;
+    std::exception_ptr failure_;
     bool done_ = false;
 };
 
