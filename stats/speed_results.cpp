@@ -47,6 +47,8 @@ void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     for (Finestra& window : windows_)
         window.inizio = index;
     alpha_from_ = index;
+    smallest_keys_.clear();
+    next_key_ = index;
 }
 
 void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
@@ -99,6 +101,8 @@ void CalcoloVelocita::alpha() {
     while (alpha_from_ < last_index &&
            (at(alpha_from_).spazio < last.spazio - kAlphaLongest || at(alpha_from_).tempo < time_reach))
         ++alpha_from_;
+    if (alpha_ && *alpha_ > 0 && out_of_reach(last, last_index))
+        return;
     auto it = points_.cbegin() + static_cast<std::ptrdiff_t>(head_ + (alpha_from_ - base_));
     const auto first_with = [&](auto from, double value) {
         return std::lower_bound(from, end, value, [](const Punto& p, double v) { return p.percorso < v; });
@@ -124,6 +128,33 @@ void CalcoloVelocita::alpha() {
         const double reach = it->percorso + (gap - kAlphaGate) * (1 - 1e-9) - 0.01;
         it = first_with(it + 1, reach);
     }
+}
+
+// True when no start in reach can beat the best alpha. A start beats it only when its path exceeds the best
+// speed times its time, that is when its key, path so far minus best speed times time so far, lies below the
+// newest point's. The smallest key among the starts in reach is kept as they enter and leave (the starts in
+// reach only move forward), and the keys are made afresh when the best changes. A margin far above the
+// rounding of the sums leaves every close call to the exact comparison of the speeds.
+bool CalcoloVelocita::out_of_reach(const Punto& last, uint64_t last_index) {
+    const double best = *alpha_ / kKmhPerMs;  // m/s
+    if (best != keyed_for_) {
+        keyed_for_ = best;
+        smallest_keys_.clear();
+        next_key_ = alpha_from_;
+    }
+    next_key_ = std::max(next_key_, alpha_from_);
+    for (; next_key_ < last_index && last.spazio - at(next_key_).spazio >= kAlphaShortest; ++next_key_) {
+        const double key = at(next_key_).spazio - best * at(next_key_).tempo;
+        while (!smallest_keys_.empty() && smallest_keys_.back().valore >= key)
+            smallest_keys_.pop_back();
+        smallest_keys_.push_back({next_key_, key});
+    }
+    while (!smallest_keys_.empty() && smallest_keys_.front().indice < alpha_from_)
+        smallest_keys_.pop_front();
+    if (smallest_keys_.empty())
+        return true;
+    const double margin = 1e-12 * (std::fabs(last.spazio) + best * std::fabs(last.tempo)) + 1e-6;
+    return smallest_keys_.front().valore - (last.spazio - best * last.tempo) >= margin;
 }
 
 void CalcoloVelocita::trim() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,7 @@ class CalcoloVelocita {
     size_t live() const { return points_.size() - head_; }
     void advance(Finestra& window);
     void alpha();
+    bool out_of_reach(const Punto& last, uint64_t last_index);
     void trim();
     void prune_candidates();
 
@@ -73,6 +75,13 @@ class CalcoloVelocita {
     std::optional<double> pruning_floor_;  // speed of the slowest of the ten disjoint runs last kept
     std::optional<double> alpha_;
     uint64_t alpha_from_ = 0;  // absolute index of the first point an alpha may still start at
+    struct Chiave {            // of a start: path so far minus the best alpha's speed times time so far
+        uint64_t indice;
+        double valore;
+    };
+    std::deque<Chiave> smallest_keys_;  // of the starts in reach: increasing index and key
+    uint64_t next_key_ = 0;             // absolute index of the next start to come in reach
+    double keyed_for_ = -1;             // the best speed (m/s) the keys were made with
 };
 
 }  // namespace lurendo

@@ -123,6 +123,56 @@ TEST(SpeedResults, NoRunSpansARelocation) {
     EXPECT_FALSE(r.cinque_per_dieci.has_value());
 }
 
+// Every pair of points taken literally: the best speed over paths of 250 to 500 m whose ends lie within
+// 50 m, with the sums the calculator keeps.
+std::optional<double> alpha_brute_force(const std::vector<PuntoTrig>& points,
+                                        const std::vector<double>& tempo, const std::vector<double>& spazio) {
+    std::optional<double> best;
+    for (size_t j = 0; j < points.size(); ++j) {
+        for (size_t i = 0; i < j; ++i) {
+            const double path = spazio[j] - spazio[i];
+            const double seconds = tempo[j] - tempo[i];
+            if (spazio[i] < spazio[j] - 500 || path < 250 || seconds <= 0)
+                continue;
+            if (distanza_km(coseno_angolo(points[i], points[j])) * 1000 > 50)
+                continue;
+            const double speed = path / seconds * 3.6;
+            if (!best || speed > *best)
+                best = speed;
+        }
+    }
+    return best;
+}
+
+// Wandering tracks that turn at random rates, so that many paths come back near where they started.
+TEST(SpeedResults, AlphaAgreesWithEveryPairTakenLiterally) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 6; ++round) {
+        Track track;
+        std::vector<PuntoTrig> points{track.at(0, 0)};
+        std::vector<double> tempo{0}, spazio{0};
+        double x = 0, y = 0, heading = 0, turn = 0, kmh = 20;
+        std::uniform_real_distribution<double> turn_rate(-0.1, 0.4), speed(8, 45), step(0.2, 1.5);
+        for (int leg = 0; leg < 1500; ++leg) {
+            if (leg % 30 == 0) {
+                turn = turn_rate(random);
+                kmh = speed(random);
+            }
+            const double t = round % 2 ? 1.0 : step(random);
+            heading += turn * t;
+            x += std::cos(heading) * kmh / 3.6 * t;
+            y += std::sin(heading) * kmh / 3.6 * t;
+            track.to(x, y, kmh, t);
+            points.push_back(track.at(x, y));
+            tempo.push_back(tempo.back() + t);
+            spazio.push_back(spazio.back() + (kmh / 3.6) * t);
+        }
+        const std::optional<double> expected = alpha_brute_force(points, tempo, spazio);
+        ASSERT_TRUE(expected.has_value()) << "round " << round << ": the track should hold an alpha";
+        EXPECT_EQ(track.results().alpha500, expected) << "round " << round;
+    }
+}
+
 // The five passes taken literally: every shortest 10 s window, then five times the best one that uses no
 // leg an earlier pass took.
 std::optional<double> five_by_ten_brute_force(const std::vector<double>& kmh) {
