@@ -129,8 +129,6 @@ class PosixOutput final : public OutputFile {
     bool sync_wanted_ = false;
     bool stopping_ = false;
     off_t sync_requested_ = 0;
-
-  private:
     static constexpr off_t kEarlyWritebackBytes = 256 << 10;
     int fd_;
     off_t written_ = 0;

@@ -34,8 +34,6 @@ class OutputWriter {
     // Stops writing and waits for the writing thread; the file is left as it is.
     void abandon();
     int error() const { return error_; }
-    // True once a block has been handed to the writing thread.
-    bool long_output() const { return writer_.joinable(); }
 
   private:
     bool usable() const { return file_ && !failed_; }

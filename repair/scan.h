@@ -69,10 +69,7 @@ inline void for_each_byte(std::string_view text, char c, Visit&& visit) {
     size_t at = 0;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(c);
-    const auto matches = [&](size_t from) {
-        return static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from)), wanted)));
-    };
+    const auto matches = [&](size_t from) { return match_mask(data + from, wanted, wanted); };
     for (; text.size() - at >= 16; at += 16) {
         for (unsigned mask = matches(at); mask != 0; mask &= mask - 1) {
             if (!visit(at + static_cast<size_t>(__builtin_ctz(mask))))
