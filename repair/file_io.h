@@ -23,7 +23,8 @@ class OutputFile {
     virtual ~OutputFile() = default;
     // Writes all `size` bytes or reports failure.
     virtual bool write(const char* data, size_t size) = 0;
-    // Puts every byte on the disk and closes; false when anything could not be stored.
+    // Puts every byte on the disk, gives a temporary made without a name its name, and closes; false when
+    // anything could not be stored or named.
     virtual bool close() = 0;
 };
 
@@ -32,21 +33,27 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // nullptr when the file cannot be opened for reading (missing, a directory, no permission).
     virtual std::unique_ptr<InputFile> open_input(const std::string& path) = 0;
-    // Creates a new, unique temporary file in the directory of `final_path`, with the permission bits of
-    // the file it will replace; sets `temp_path`.
+    // Creates a new, unique temporary file in the directory of `final_path`, with the permission bits (and,
+    // where allowed, the owner) of the file it will replace; sets `temp_path` to the name the file has once
+    // `OutputFile::close()` succeeds. Before that the file may have no name at all, so that a run killed
+    // midway leaves nothing behind; temporaries left by dead runs for the same target are removed first.
     virtual std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
                                                                 std::string& temp_path) = 0;
     // Atomically and durably puts `from` in the place of `to`: after a power cut `to` is either the old
     // file or the whole new one.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
+    // True when both paths exist and name the same file (the same path, a symbolic or a hard link).
+    // A layer that cannot tell goes by the text alone.
+    virtual bool same_file(const std::string& a, const std::string& b) { return a == b; }
 };
 
 // The real files of the machine.
 FileSystem& system_file_system();
 
-// The reason behind an errno value, in Italian words ("permesso negato"); empty when there is no
-// reason worth telling. For an output, a missing path means a missing folder.
-std::string motivo_errore(int error, bool output = false);
+// Creates every missing folder along `path`, as `mkdir -p` does, and puts each new name on the disk so the
+// folders survive a power cut. False with an errno value in `error` when a level cannot be made; ENOTDIR
+// when something that is not a folder stands in the way.
+bool create_folders(const std::string& path, int& error);
 
 }  // namespace lurendo

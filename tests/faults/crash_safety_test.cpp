@@ -6,11 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -72,13 +71,26 @@ pid_t start_cli(const std::string& input, const std::string& output) {
     return pid;
 }
 
-// The temporary file of a run beside `dir`/out.gpx, once there is one.
-std::optional<fs::path> temporary_in(const fs::path& dir) {
-    for (const std::string& name : names_in(dir)) {
-        if (name.starts_with(".out.gpx.") && name.ends_with(".tmp"))
-            return dir / name;
+// The bytes process `pid` has handed to write() so far, its own output streams (sent to /dev/null) among
+// them; -1 when it cannot be read. The document's temporary has no name to look at while it is written.
+long long bytes_written_by(pid_t pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value) {
+        if (key == "wchar:")
+            return value;
     }
-    return std::nullopt;
+    return -1;
+}
+
+// A pid no process has any more: a child that has ended and been reaped.
+pid_t dead_pid() {
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    ::waitpid(pid, nullptr, 0);
+    return pid;
 }
 
 class CrashSafety : public ::testing::Test {
@@ -95,50 +107,87 @@ class CrashSafety : public ::testing::Test {
     const std::string out = (work / "out.gpx").string();
 };
 
-TEST_F(CrashSafety, KillingARunMidwayLeavesTheOldOutputAndTheNextRunWorks) {
-    const std::string big = dir.file("big.gpx");
-    write_large_track(big, test::scaled(160u << 20));
+TEST_F(CrashSafety, RunsKilledAtAnyPointLeaveOnlyTheOldOutputAndTheNextRunWorks) {
+    const std::string big = (work / "big.gpx").string();
+    const size_t size = test::scaled(160u << 20);
+    write_large_track(big, size);
 
-    // Kill once the new document is well under way: several megabytes already in the temporary file.
-    constexpr uintmax_t kKillAt = 4u << 20;
-    const pid_t pid = start_cli(big, out);
-    ASSERT_GT(pid, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::optional<fs::path> temporary;
-    int status = 0;
-    bool ended_early = false;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
-            ended_early = true;
-            break;
+    // As the document starts, halfway, and with most of it written; the document is about as long as
+    // the track.
+    for (const size_t kill_at : {size_t{1} << 20, size / 2, size / 4 * 3}) {
+        const pid_t pid = start_cli(big, out);
+        ASSERT_GT(pid, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        int status = 0;
+        bool ended_early = false;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                ended_early = true;
+                break;
+            }
+            if (bytes_written_by(pid) >= static_cast<long long>(kill_at))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        temporary = temporary_in(work);
-        std::error_code ignored;
-        if (temporary && fs::file_size(*temporary, ignored) >= kKillAt)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!ended_early) {
-        ::kill(pid, SIGKILL);
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    }
-    ASSERT_FALSE(ended_early) << "the run ended before it could be killed; make the track larger";
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    ASSERT_TRUE(temporary.has_value()) << "the run never started its document";
+        if (!ended_early) {
+            ::kill(pid, SIGKILL);
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        }
+        ASSERT_FALSE(ended_early) << "the run ended before it could be killed; make the track larger";
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
 
-    EXPECT_EQ(read_file(out), kOld);
+        EXPECT_EQ(names_in(work), (std::set<std::string>{"big.gpx", "out.gpx"})) << "killed at " << kill_at;
+        EXPECT_EQ(read_file(out), kOld) << "killed at " << kill_at;
+    }
 
-    // The killed run's temporary file is still there; a new run goes around it.
-    const std::set<std::string> before = names_in(work);
     const pid_t next = start_cli(test::data_file("worked.gpx"), out);
     ASSERT_GT(next, 0);
+    int status = 0;
     ASSERT_EQ(::waitpid(next, &status, 0), next);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
-    const std::set<std::string> after = names_in(work);
-    EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()))
-        << "the second run left a file of its own";
+    EXPECT_EQ(names_in(work), (std::set<std::string>{"big.gpx", "out.gpx"}));
+}
+
+// A temporary left under a name by a run that died goes with the next run for the same output; what may
+// still be somebody's stays.
+TEST_F(CrashSafety, TemporariesOfDeadRunsForTheSameOutputAreRemoved) {
+    write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
+    const std::string dead = std::to_string(dead_pid());
+    const std::string stale = (work / (".out.gpx." + dead + ".0.tmp")).string();
+    write_file(stale, "left by a killed run");
+    // A running process's, another output's, and names of another shape.
+    const std::set<std::string> kept = {".out.gpx." + std::to_string(::getpid()) + ".7.tmp",
+                                        ".other.gpx." + dead + ".0.tmp", ".out.gpx." + dead + ".tmp",
+                                        ".out.gpx.x" + dead + ".0.tmp"};
+    for (const std::string& name : kept)
+        write_file((work / name).string(), "not stale");
+
+    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    EXPECT_FALSE(fs::exists(stale));
+    std::set<std::string> expected = kept;
+    expected.insert("out.gpx");
+    EXPECT_EQ(names_in(work), expected);
+    for (const std::string& name : kept)
+        EXPECT_EQ(read_file((work / name).string()), "not stale") << name;
+}
+
+// An output whose own name is as long as a name can be still gets its temporary: that name is cut, never
+// inside a character, and stale ones are found by the same cut. The cut must not change between versions.
+TEST_F(CrashSafety, AnOutputWithTheLongestNameIsWrittenAndItsStaleTemporariesGo) {
+    write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
+    std::string name = std::string(227, 'a') + "\xC3\xA8";  // a two-byte character across byte 228
+    name += std::string(255 - name.size(), 'b');
+    const std::string target = (work / name).string();
+    write_file(target, kOld);
+    const std::string stale = "." + std::string(227, 'a') + "." + std::to_string(dead_pid()) + ".0.tmp";
+    write_file((work / stale).string(), "left by a killed run");
+
+    const RisultatoRun report = esegui_run(dir.file("in.gpx"), target);
+    ASSERT_EQ(report.esito, Esito::Eseguito) << report.motivo;
+    EXPECT_EQ(read_file(target), read_file(test::data_file("worked~out.gpx")));
+    EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx", name}));
 }
 
 // A killed process's temporary may carry the very name a later process with the same id would choose.
