@@ -58,11 +58,8 @@ void BackgroundRun::work(const std::string& input, const std::string& output, un
     try {
         report = esegui_run(input, output, callbacks);
     } catch (const std::bad_alloc&) {
-        // Running out of memory is the one failure a run can throw; the output is left as it was.
-        report = RisultatoRun{};
-        report.esito = Esito::ScritturaFallita;
-        report.uscita = output;
-        report.motivo = "memoria esaurita";
+        // The run reports its own shortage; this one came while handing its report over.
+        report = risultato_senza_memoria(input, output);
     }
     // Queued to this object's thread; dropped with the object if the window has gone meanwhile.
     QMetaObject::invokeMethod(

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include "app/file_chooser.h"
 #include "app/output_folder.h"
@@ -128,22 +129,26 @@ void Form1::mostra_avanzamento() {
 void Form1::concludi_run(const RisultatoRun& report) {
     avanzamento_->stop();
     mostra_avanzamento();  // the final count always shows before the final message
-    mostra_stato(QString::fromStdString(lurendo::testo_stato(report)));
-    if (report.cifre) {
-        lbl_dist_tot->setText(QString::fromStdString(report.cifre->dist_tot));
-        lbl_tempo_tot->setText(QString::fromStdString(report.cifre->tempo_tot));
-        lbl_dist_parz->setText(QString::fromStdString(report.cifre->dist_parz));
-        lbl_tempo_parz->setText(QString::fromStdString(report.cifre->tempo_parz));
-        for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
-            adatta_larghezza(value);
+    if (const Voce* status = trova_voce(report.voci, "lbl_risultato"))
+        mostra_stato(QString::fromStdString(status->testo));
+    const std::pair<QLabel*, const char*> figures[] = {{lbl_dist_tot, "dist_tot"},
+                                                       {lbl_tempo_tot, "tempo_tot"},
+                                                       {lbl_dist_parz, "dist_parz"},
+                                                       {lbl_tempo_parz, "tempo_parz"}};
+    if (report.totali) {
+        for (const auto& [label, key] : figures) {
+            const Voce* figure = trova_voce(report.voci, key);
+            label->setText(figure ? QString::fromStdString(figure->testo) : QString());
+            adatta_larghezza(label);
+        }
         profilo_->mostra(report.profilo);
         velocita_->mostra(report);
     } else {
         // No old figures beside an error about this input.
         profilo_->svuota();
         velocita_->svuota();
-        for (QLabel* value : {lbl_dist_tot, lbl_tempo_tot, lbl_dist_parz, lbl_tempo_parz})
-            value->clear();
+        for (const auto& figure : figures)
+            figure.first->clear();
     }
     cmd_ripara->setEnabled(true);
     cmd_ripara->setFocus();

@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "app/window_fonts.h"
-#include "stats/totals.h"
 
 namespace lurendo {
 
@@ -20,7 +19,7 @@ constexpr int kBottomMargin = 16;            // room for the time labels and the
 constexpr double kSecondsPerDay = 86400;
 
 QString one_decimal(double value) {
-    return QString::number(value, 'f', 1).replace('.', ',');
+    return QString::fromStdString(testo_velocita(value));
 }
 
 }  // namespace

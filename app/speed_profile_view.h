@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "stats/speed_profile.h"
+#include "run/run.h"
 
 namespace lurendo {
 

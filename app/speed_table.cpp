@@ -7,15 +7,7 @@
 
 namespace lurendo {
 
-namespace {
-
-const char* const kRows[] = {"2 s", "10 s", "5×10 s", "500 m", "Alpha 500", "Miglio", "1 ora", "Planata %"};
-
-QString one_decimal(const std::optional<double>& value) {
-    return value ? QString::number(*value, 'f', 1).replace('.', ',') : QString::fromUtf8("–");
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TabellaVelocita::TabellaVelocita(QWidget* parent) : QWidget(parent) {
     setFont(carattere_finestra(kPuntiNormali));
@@ -26,8 +18,9 @@ TabellaVelocita::TabellaVelocita(QWidget* parent) : QWidget(parent) {
     caption->setObjectName("lbl_velocita");
     grid->addWidget(caption, 0, 0, 1, 2);
     int row = 1;
-    for (const char* name : kRows) {
-        names_.push_back(new QLabel(QString::fromUtf8(name), this));
+    for (const Voce& entry : voci_velocita_vuote()) {
+        keys_.push_back(entry.chiave);
+        names_.push_back(new QLabel(QString::fromStdString(entry.titolo), this));
         values_.push_back(new QLabel(this));
         values_.back()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(names_.back(), row, 0);
@@ -38,11 +31,10 @@ TabellaVelocita::TabellaVelocita(QWidget* parent) : QWidget(parent) {
 }
 
 void TabellaVelocita::mostra(const RisultatoRun& r) {
-    const RisultatiVelocita& v = r.velocita;
-    const std::optional<double> values[] = {v.due_s,    v.dieci_s, v.cinque_per_dieci, v.m500,
-                                            v.alpha500, v.miglio,  v.un_ora,           r.planata_percento};
-    for (size_t i = 0; i < values_.size(); ++i)
-        values_[i]->setText(one_decimal(values[i]));
+    for (size_t i = 0; i < values_.size(); ++i) {
+        const Voce* value = trova_voce(r.voci, keys_[i]);
+        values_[i]->setText(value ? QString::fromStdString(value->testo) : QString());
+    }
 }
 
 void TabellaVelocita::svuota() {

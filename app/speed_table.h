@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
 #include <vector>
 
 #include "run/run.h"
@@ -15,12 +16,13 @@ class TabellaVelocita : public QWidget {
   public:
     explicit TabellaVelocita(QWidget* parent);
 
-    void mostra(const RisultatoRun& risultato);  // values with one decimal, "–" where there is none
+    void mostra(const RisultatoRun& risultato);  // the texts of the run's report
     void svuota();                               // values empty, as before the first run
     // The value shown in the row named `riga` ("2 s", "Planata %", …).
     QString valore(const QString& riga) const;
 
   private:
+    std::vector<std::string> keys_;  // of the report's entries, one per row
     std::vector<QLabel*> names_;
     std::vector<QLabel*> values_;
 };

@@ -1,32 +1,21 @@
 #include "cli/targets.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <set>
+
+#include "run/run.h"
 
 namespace lurendo::cli {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The same file: by device and inode when both exist, else by their absolute, normalised paths.
-bool same_file(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    std::error_code ec;
-    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
-}  // namespace
-
 Destinazioni destinazioni(const Opzioni& o) {
     Destinazioni d;
+    FileSystem& files = system_file_system();
     if (o.tracce.size() == 1) {
         d.file.push_back(o.uscita ? *o.uscita : (fs::current_path() / "out.gpx").string());
+        if (files.same_file(d.file.front(), o.tracce.front()))
+            d.errore = "il file di uscita " + nome_stampabile(d.file.front()) + " è la traccia da riparare";
         return d;
     }
     if (!o.uscita) {
@@ -37,15 +26,15 @@ Destinazioni destinazioni(const Opzioni& o) {
     for (const std::string& track : o.tracce) {
         const std::string name = fs::path(track).filename().string();
         if (!names.insert(name).second) {
-            d.errore = "due tracce hanno lo stesso nome: " + name;
+            d.errore = "due tracce hanno lo stesso nome: " + nome_stampabile(name);
             return d;
         }
         d.file.push_back((fs::path(*o.uscita) / name).string());
     }
     for (const std::string& target : d.file) {
         for (const std::string& track : o.tracce) {
-            if (same_file(target, track)) {
-                d.errore = "il file di uscita " + target + " è una delle tracce da riparare";
+            if (files.same_file(target, track)) {
+                d.errore = "il file di uscita " + nome_stampabile(target) + " è una delle tracce da riparare";
                 return d;
             }
         }

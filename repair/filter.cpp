@@ -27,10 +27,10 @@ FilterVerdict TrackpointFilter::elaboro_stringa(const PuntoLetto& punto) {
     const double lat = static_cast<double>(*punto.lat) / kNanoDegrees;
     const double lon = static_cast<double>(*punto.lon) / kNanoDegrees;
 
-    const double dlat = difference(lat, G_latitudine);
-    const double dlon = difference(lon, G_longitudine);
-    G_latitudine = lat;
-    G_longitudine = lon;
+    const double dlat = difference(lat, G_latitudine_);
+    const double dlon = difference(lon, G_longitudine_);
+    G_latitudine_ = lat;
+    G_longitudine_ = lon;
     return dlat < kJumpThreshold && dlon < kJumpThreshold ? FilterVerdict::Passed : FilterVerdict::Dropped;
 }
 

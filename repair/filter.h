@@ -22,12 +22,21 @@ bool is_jump(double from_degrees, double to_degrees);
 
 class TrackpointFilter {
   public:
-    // Latitude and longitude (degrees) of the last point whose coordinates were read; empty at first.
-    std::optional<double> G_latitudine;
-    std::optional<double> G_longitudine;
+    // A filter with no previous point, or one that goes on after the point (lat, lon) in degrees.
+    TrackpointFilter() = default;
+    TrackpointFilter(double lat, double lon) : G_latitudine_(lat), G_longitudine_(lon) {}
 
     // Judges `punto` against the previous point and makes it the previous point when its coordinates read.
     FilterVerdict elaboro_stringa(const PuntoLetto& punto);
+
+    // Latitude and longitude (degrees) of the last point whose coordinates were read; empty at first.
+    std::optional<double> G_latitudine() const { return G_latitudine_; }
+    std::optional<double> G_longitudine() const { return G_longitudine_; }
+
+  private:
+    // Only elaboro_stringa moves the previous point.
+    std::optional<double> G_latitudine_;
+    std::optional<double> G_longitudine_;
 };
 
 }  // namespace lurendo

@@ -64,6 +64,25 @@ class Alongside {
     bool done_ = false;
 };
 
+// Removes the run's temporary unless it took the place of the output: on a failure, a stop, or an
+// exception passing through.
+class TemporaryGuard {
+  public:
+    TemporaryGuard(FileSystem& files, const std::string& path) : files_(files), path_(path) {}
+    ~TemporaryGuard() {
+        if (!kept_ && !path_.empty())
+            files_.remove(path_);
+    }
+    TemporaryGuard(const TemporaryGuard&) = delete;
+    TemporaryGuard& operator=(const TemporaryGuard&) = delete;
+    void keep() { kept_ = true; }
+
+  private:
+    FileSystem& files_;
+    const std::string& path_;
+    bool kept_ = false;
+};
+
 }  // namespace
 
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
@@ -78,7 +97,14 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         return result;
     }
 
+    if (files.same_file(input_path, output_path)) {
+        result.esito = Esito::UscitaUgualeIngresso;
+        return result;
+    }
+
     std::string temp_path;
+    // Declared before the writer and the work on the points, so it runs after both have stopped.
+    TemporaryGuard temporary(files, temp_path);
     errno = 0;
     std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path);
     const int create_error = file ? 0 : errno;
@@ -87,8 +113,6 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     const auto fail = [&](Esito esito, int error) {
         work.finish(false);
         output.abandon();
-        if (!temp_path.empty())
-            files.remove(temp_path);
         result.esito = esito;
         result.errore = error;
         return std::move(result);
@@ -152,6 +176,8 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         errno = 0;
         written = files.replace(temp_path, output_path);
         write_error = errno;
+        if (written)
+            temporary.keep();
     }
     work.finish(true);
     if (!written)

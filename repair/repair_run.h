@@ -11,12 +11,14 @@
 namespace lurendo {
 
 enum class Esito {
-    Eseguito,          // the input was read and the output replaced
-    AperturaFallita,   // the input could not be opened
-    LetturaFallita,    // reading the input failed before its end
-    ScritturaFallita,  // the input was read, but the output could not be written
-    Interrotto,        // stopped on request; the output is untouched
-    NessunPunto,       // the input holds no complete track point: nothing to repair
+    Eseguito,              // the input was read and the output replaced
+    AperturaFallita,       // the input could not be opened
+    LetturaFallita,        // reading the input failed before its end
+    ScritturaFallita,      // the input was read, but the output could not be written
+    Interrotto,            // stopped on request; the output is untouched
+    NessunPunto,           // the input holds no complete track point: nothing to repair
+    MemoriaInsufficiente,  // an allocation failed; the output is untouched
+    UscitaUgualeIngresso,  // the output would replace the input itself: refused before anything is written
 };
 
 struct RunCallbacks {
@@ -36,9 +38,11 @@ struct Riparazione {
 
 // Reads `input_path` and replaces `output_path` with the repaired document only when the input was read to
 // its end, held at least one point and every write succeeded; otherwise the old output stays as it was and
-// no temporary file is left. `alongside`, when given, is called once with the store: for a long input on a
-// thread of its own while the store fills (it must read the store through `disponibili`), otherwise once the
-// input is read; either way it has returned when `ripara` does.
+// no temporary file is left, also when an exception (an allocation failure) leaves it. An output that is the
+// input file itself (same path, a link to it) is refused before anything is written. `alongside`, when given,
+// is called once with the store: for a long input on a thread of its own while the store fills (it must read
+// the store through `disponibili`), otherwise once the input is read; either way it has returned when
+// `ripara` does.
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
                    const RunCallbacks& callbacks, FileSystem& files,
                    const std::function<void(const PointStore&)>& alongside = {});

@@ -1,16 +1,37 @@
 #include "run/run.h"
 
+#include <new>
+#include <system_error>
+
 #include "run/statistics_pass.h"
 
 namespace lurendo {
 
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita, const RunCallbacks& callbacks,
                         FileSystem& files) {
-    Statistiche statistiche;
-    const Riparazione riparazione = ripara(ingresso, uscita, callbacks, files, [&](const PointStore& store) {
-        statistiche = passo_statistiche(store);
-    });
-    return risultato_run(riparazione, ingresso, uscita, statistiche);
+    try {
+        Statistiche statistiche;
+        const Riparazione riparazione =
+            ripara(ingresso, uscita, callbacks, files,
+                   [&](const PointStore& store) { statistiche = passo_statistiche(store); });
+        return risultato_run(riparazione, ingresso, uscita, statistiche);
+    } catch (const std::bad_alloc&) {
+        return risultato_senza_memoria(ingresso, uscita);
+    } catch (const std::system_error& e) {
+        // A thread that cannot be started for want of resources is the same shortage.
+        if (e.code() != std::errc::resource_unavailable_try_again)
+            throw;
+        return risultato_senza_memoria(ingresso, uscita);
+    }
+}
+
+RisultatoRun risultato_senza_memoria(const std::string& ingresso, const std::string& uscita) {
+    RisultatoRun result;
+    result.esito = Esito::MemoriaInsufficiente;
+    result.ingresso = ingresso;
+    result.uscita = uscita;
+    result.voci = voci_risultato(result);
+    return result;
 }
 
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
@@ -30,6 +51,7 @@ RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& in
         if (result.totali->tempo_tot > 0)
             result.planata_percento = result.totali->tempo_parz / result.totali->tempo_tot * 100;
     }
+    result.voci = voci_risultato(result);
     return result;
 }
 

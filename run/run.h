@@ -8,6 +8,7 @@
 
 #include "repair/file_io.h"
 #include "repair/repair_run.h"
+#include "run/report.h"
 #include "run/statistics_pass.h"
 #include "stats/figures.h"
 #include "stats/totals.h"
@@ -27,14 +28,19 @@ struct RisultatoRun {
     RisultatiVelocita velocita;              // the speed results, where the track holds them
     std::optional<double> planata_percento;  // share of the time spent planing; none without time
     ProfiloVelocita profilo;                 // speed over time, for drawing
+    std::vector<Voce> voci;                  // the report every front end lays out
 };
 
 // The result of a finished repair pass, with `totali`, the statistics over its kept points.
 RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
                            const std::string& uscita, const Statistiche& statistiche);
 
-// Every run starts afresh: nothing of an earlier run counts.
+// Every run starts afresh: nothing of an earlier run counts. An allocation failure anywhere in the run
+// ends it as a failure of its own (MemoriaInsufficiente) with the old output untouched.
 RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita,
                         const RunCallbacks& callbacks = {}, FileSystem& files = system_file_system());
+
+// The result of a run that could not go on for lack of memory.
+RisultatoRun risultato_senza_memoria(const std::string& ingresso, const std::string& uscita);
 
 }  // namespace lurendo

@@ -1,11 +1,13 @@
 #include "run/status_text.h"
 
+#include "run/report.h"
+
 namespace lurendo {
 
 namespace {
 
 std::string with_reason(std::string_view text, const std::string& path, const std::string& reason) {
-    std::string status = std::string(text) + path;
+    std::string status = std::string(text) + nome_stampabile(path);
     if (!reason.empty())
         status += " (" + reason + ")";
     return status;
@@ -20,7 +22,7 @@ std::string testo_avanzamento(int64_t righe) {
 std::string testo_stato(const RisultatoRun& r) {
     switch (r.esito) {
         case Esito::Eseguito:
-            return std::string(kDoneText) + r.uscita;
+            return std::string(kDoneText) + nome_stampabile(r.uscita);
         case Esito::AperturaFallita:
             return with_reason(kOpenErrorText, r.ingresso, r.motivo);
         case Esito::LetturaFallita:
@@ -28,7 +30,11 @@ std::string testo_stato(const RisultatoRun& r) {
         case Esito::ScritturaFallita:
             return with_reason(kWriteErrorText, r.uscita, r.motivo);
         case Esito::NessunPunto:
-            return std::string(kNoPointsText) + r.ingresso;
+            return std::string(kNoPointsText) + nome_stampabile(r.ingresso);
+        case Esito::MemoriaInsufficiente:
+            return std::string(kNoMemoryText) + nome_stampabile(r.ingresso);
+        case Esito::UscitaUgualeIngresso:
+            return std::string(kSameFileText) + nome_stampabile(r.ingresso);
         case Esito::Interrotto:
             break;
     }

@@ -15,13 +15,17 @@ inline constexpr std::string_view kOpenErrorText = "Errore: impossibile aprire i
 inline constexpr std::string_view kReadErrorText = "Errore durante la lettura del file ";
 inline constexpr std::string_view kWriteErrorText = "Errore: impossibile scrivere il file ";
 inline constexpr std::string_view kNoPointsText = "Errore: nessun punto di traccia nel file ";
+inline constexpr std::string_view kNoMemoryText = "Errore: memoria insufficiente per il file ";
+inline constexpr std::string_view kSameFileText =
+    "Errore: il file di uscita coincide con il file da riparare ";
 inline constexpr std::string_view kCancelledText =
     "Elaborazione interrotta: il file di uscita non è stato modificato.";
 
 // "Righe elaborate: N".
 std::string testo_avanzamento(int64_t righe);
 
-// The final status text: the outcome, the path it concerns and, for a failure, the reason in parentheses.
+// The final status text: the outcome, the path it concerns (printable: control characters escaped) and,
+// for a failure, the reason in parentheses.
 std::string testo_stato(const RisultatoRun& risultato);
 
 // True when the run ended in an error about its files or its content (not when it was stopped).

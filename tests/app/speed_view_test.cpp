@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
+#include "cli/report.h"
 #include "test_support.h"
 #include "window_test_support.h"
 
@@ -55,6 +56,30 @@ TEST_F(SpeedView, ShowsTheRunsResultsAndNothingBeforeOrAfterAnInputError) {
     run(dir.file("missing.gpx"));
     EXPECT_TRUE(profile()->vuota());
     EXPECT_EQ(table()->valore("2 s"), "");
+}
+
+// The window and the command line show one text for one speed: both lay out the run's report. 12.25 km/h
+// is an exact half in binary: the decimal rounding takes it to the even 12,2, where a plain "%.1f" on
+// the one side and Qt's formatting on the other once disagreed.
+TEST(SpeedTexts, TheWindowsTableAndTheCommandLineAgreeOnAnExactHalf) {
+    RisultatoRun r;
+    r.esito = Esito::Eseguito;
+    r.totali = Totali{};
+    r.velocita.due_s = 12.25;
+    r.velocita.dieci_s = 12.75;
+    r.velocita.m500 = 0.05;
+    r.voci = voci_risultato(r);
+    QWidget parent;
+    TabellaVelocita table(&parent);
+    table.mostra(r);
+    const std::string cli_text = cli::tabella_velocita(r);
+    for (const auto& [row, expected] : {std::pair{"2 s", "12,2"}, {"10 s", "12,8"}, {"500 m", "0,0"}}) {
+        EXPECT_EQ(table.valore(row).toStdString(), expected) << row;
+        const size_t line = cli_text.find(std::string(row) + " ");
+        ASSERT_NE(line, std::string::npos) << cli_text;
+        const std::string cli_line = cli_text.substr(line, cli_text.find('\n', line) - line);
+        EXPECT_NE(cli_line.find(std::string(" ") + expected + " "), std::string::npos) << cli_line;
+    }
 }
 
 }  // namespace

@@ -115,6 +115,23 @@ TEST_F(WindowRun, AnUnreadableInputShowsTheErrorAndEmptiesTheFigures) {
     EXPECT_TRUE(control<QPushButton>(form, "cmd_ripara")->isEnabled());
 }
 
+// Picking the out.gpx the window writes to as the track to repair must not replace that recording.
+TEST_F(WindowRun, PickingItsOwnOutGpxIsRefusedAndTheFileKept) {
+    run_worked_example();
+    const std::string out = dir.file("out.gpx");
+    const std::string recording = read_file(data_path("worked.gpx").toStdString());
+    test::write_file(out, recording);
+
+    test::prepare(form, QString::fromStdString(out), dir.path().string());
+    click_ripara();
+    ASSERT_TRUE(test::wait_for_run(form));
+
+    EXPECT_EQ(label_text(form, "lbl_risultato"),
+              "Errore: il file di uscita coincide con il file da riparare " + QString::fromStdString(out));
+    EXPECT_EQ(figures(), QStringList({"", "", "", ""}));
+    EXPECT_EQ(read_file(out), recording);
+}
+
 TEST_F(WindowRun, AnOutputThatCannotBeWrittenIsReportedNotCalledDone) {
     test::prepare(form, data_path("worked.gpx"), dir.file("no-such-folder"));
     click_ripara();

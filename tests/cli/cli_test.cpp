@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "common/version.h"
 #include "test_support.h"
 
@@ -266,10 +268,10 @@ TEST_F(CliBatch, CsvAndJsonGiveTheSameRows) {
     ASSERT_EQ(csv.exit_code, 0) << csv.err;
     EXPECT_EQ(csv.out,
               "Traccia;Tempo;Distanza (km);Tempo in planata;Distanza in planata (km);2 s (km/h);10 s (km/h);"
-              "5×10 s (km/h);500 m (km/h);Alpha 500 (km/h);Miglio (km/h);1 ora (km/h);Planata %\n"
-              "a.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0\n"
-              "b.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0\n"
-              "Totale;0:0:16;0,07;0:0:8;0,05;;;;;;;;50,0\n");
+              "5×10 s (km/h);500 m (km/h);Alpha 500 (km/h);Miglio (km/h);1 ora (km/h);Planata %;esito\n"
+              "a.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;eseguito\n"
+              "b.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;eseguito\n"
+              "Totale;0:0:16;0,07;0:0:8;0,05;;;;;;;;50,0;\n");
     const CliResult json = run({"--json", "-o", out_dir_, a_, b_});
     ASSERT_EQ(json.exit_code, 0);
     EXPECT_EQ(json.out.find_first_not_of(" \n"), json.out.find('['));
@@ -299,6 +301,102 @@ TEST_F(CliBatch, ATargetThatIsAnInputOrTwoTracksOfOneNameAreRefusedBeforeAnythin
     const CliResult twins = run({"-o", out_dir_, a_, work_file("altra/a.gpx")});
     EXPECT_EQ(twins.exit_code, 2);
     EXPECT_FALSE(fs::exists(out_dir_));
+}
+
+// A repaired copy never takes the place of the recording it came from, whatever name reaches it.
+TEST_F(Cli, AnOutputThatIsTheTrackIsRefusedWithTwoAndTheTrackKept) {
+    const std::string original = test::read_file(worked_);
+    const std::string track = work_file("corsa.gpx");
+    test::write_file(track, original);
+    test::write_file(work_file("out.gpx"), original);
+    fs::create_symlink(track, work_file("link.gpx"));
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-o", track, track},
+                                                 {"out.gpx"},
+                                                 {"-o", "link.gpx", "corsa.gpx"},
+                                                 {"--json", "-o", "corsa.gpx", "link.gpx"}}) {
+        const CliResult r = run(args);
+        EXPECT_EQ(r.exit_code, 2) << args.back();
+        EXPECT_TRUE(contains(r.err, "è la traccia da riparare")) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(test::read_file(track), original);
+    EXPECT_EQ(test::read_file(work_file("out.gpx")), original);
+}
+
+// Names are shown, never obeyed: control characters come out escaped, a formula stays text, and JSON
+// stays valid whatever bytes a name holds.
+TEST_F(Cli, HostileNamesAreEscapedInTextAndCsvAndReplacedInJson) {
+    const std::string odd = work_file("=1+2\x1b[31mrosso\xff.gpx");
+    fs::copy_file(worked_, odd);
+    const std::string other = work_file("altra.gpx");
+    fs::copy_file(worked_, other);
+    const std::string out_dir = (dir_.path() / "uscita\xfe").string();
+
+    const CliResult text = run({"-o", out_dir, odd, other});
+    ASSERT_EQ(text.exit_code, 0) << text.err;
+    EXPECT_FALSE(contains(text.out, "\x1b")) << text.out;
+    EXPECT_TRUE(contains(text.out, "=1+2\\x1B[31mrosso\xff.gpx")) << text.out;
+
+    const CliResult csv = run({"--csv", "-o", out_dir, odd, other});
+    ASSERT_EQ(csv.exit_code, 0) << csv.err;
+    EXPECT_TRUE(contains(csv.out, "\n'=1+2\\x1B[31m")) << csv.out;
+
+    const CliResult json = run({"--json", "-o", out_dir, odd, other});
+    ASSERT_EQ(json.exit_code, 0) << json.err;
+    const auto parsed = nlohmann::json::parse(json.out, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << json.out;
+    ASSERT_EQ(parsed.size(), 2u);
+    const std::string file_in = parsed[0]["file_in"];
+    EXPECT_TRUE(file_in.ends_with("=1+2\x1b[31mrosso\xef\xbf\xbd.gpx")) << file_in;
+    const std::string file_out = parsed[1]["file_out"];
+    EXPECT_TRUE(contains(file_out, "uscita\xef\xbf\xbd/")) << file_out;
+}
+
+// A batch with a track that has no points: every track has its row and its outcome, and only the
+// completed ones add to the total.
+TEST_F(CliBatch, AFailedTrackHasItsRowAndOutcomeAndAddsNothingToTheTotal) {
+    const std::string empty = work_file("vuota.gpx");
+    test::write_file(empty, "<gpx></gpx>\n");
+
+    const CliResult json = run({"--json", "-o", out_dir_, a_, empty});
+    EXPECT_EQ(json.exit_code, 1);
+    const auto parsed = nlohmann::json::parse(json.out, nullptr, false);
+    ASSERT_TRUE(parsed.is_array()) << json.out;
+    ASSERT_EQ(parsed.size(), 2u);
+    EXPECT_EQ(parsed[0]["esito"], "eseguito");
+    EXPECT_EQ(parsed[0]["file_out"], out_dir_ + "/a.gpx");
+    EXPECT_EQ(parsed[1]["esito"], "nessun_punto");
+    EXPECT_TRUE(parsed[1]["file_out"].is_null());
+    EXPECT_EQ(parsed[1]["file_in"], empty);
+    EXPECT_FALSE(fs::exists(out_dir_ + "/vuota.gpx"));
+
+    const CliResult csv = run({"--csv", "-o", out_dir_, a_, empty});
+    const std::vector<std::string> rows = lines_of(csv.out);
+    ASSERT_EQ(rows.size(), 4u) << csv.out;
+    EXPECT_TRUE(rows[0].ends_with(";esito"));
+    EXPECT_TRUE(rows[1].starts_with("a.gpx;0:0:8;") && rows[1].ends_with(";eseguito")) << rows[1];
+    EXPECT_EQ(rows[2], "vuota.gpx;;;;;;;;;;;;;nessun_punto");
+    EXPECT_TRUE(rows[3].starts_with("Totale;0:0:8;0,03;0:0:4;")) << rows[3];
+
+    const CliResult text = run({"-o", out_dir_, a_, empty});
+    const std::vector<std::string> lines = lines_of(text.out);
+    ASSERT_EQ(lines.size(), 4u) << text.out;
+    EXPECT_TRUE(in_order(lines[1], {"a.gpx", "0:0:8", "eseguito"})) << lines[1];
+    EXPECT_TRUE(in_order(lines[2], {"vuota.gpx", "nessun punto di traccia"})) << lines[2];
+    EXPECT_TRUE(in_order(lines[3], {"Totale", "0:0:8", "0,03 km"})) << lines[3];
+}
+
+// One track's JSON names its outcome and, when nothing was written, no output file.
+TEST_F(Cli, OneTracksJsonNamesItsOutcome) {
+    const std::string empty = work_file("vuota.gpx");
+    test::write_file(empty, "");
+    const CliResult r = run({"--json", "-o", work_file("out.gpx"), empty});
+    EXPECT_EQ(r.exit_code, 1);
+    const auto parsed = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(parsed.is_object()) << r.out;
+    EXPECT_EQ(parsed["esito"], "nessun_punto");
+    EXPECT_TRUE(parsed["file_out"].is_null());
+    EXPECT_EQ(parsed["lbl_risultato"], "Errore: nessun punto di traccia nel file " + empty);
 }
 
 }  // namespace

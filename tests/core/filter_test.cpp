@@ -35,9 +35,7 @@ std::string laid_out(const std::string& text) {
 }
 
 TEST(Filter, ExampleBlockPassesAndIsLaidOutOnFourLines) {
-    TrackpointFilter filter;
-    filter.G_latitudine = 45.512345678;
-    filter.G_longitudine = 10.712345678;
+    TrackpointFilter filter(45.512345678, 10.712345678);
     const std::string testo = joined_point("45.512845678", "10.713045678");
     ASSERT_EQ(testo.size(), 134u);
 
@@ -48,14 +46,12 @@ TEST(Filter, ExampleBlockPassesAndIsLaidOutOnFourLines) {
               "        <time>2009-07-14T15:04:05Z</time>\r\n"
               "      </trkpt>");
     EXPECT_EQ(laid_out(testo).size(), 140u);
-    EXPECT_EQ(filter.G_latitudine, 45.512845678);
-    EXPECT_EQ(filter.G_longitudine, 10.713045678);
+    EXPECT_EQ(filter.G_latitudine(), 45.512845678);
+    EXPECT_EQ(filter.G_longitudine(), 10.713045678);
 }
 
 TEST(Filter, IsolatedJumpDropsTheJumpingPointAndTheNextOne) {
-    TrackpointFilter filter;
-    filter.G_latitudine = 45.512845678;
-    filter.G_longitudine = 10.713045678;
+    TrackpointFilter filter(45.512845678, 10.713045678);
     struct Row {
         const char* lat;
         const char* lon;
@@ -71,16 +67,16 @@ TEST(Filter, IsolatedJumpDropsTheJumpingPointAndTheNextOne) {
     for (const Row& row : rows) {
         EXPECT_EQ(filter.elaboro_stringa(test::punto(joined_point(row.lat, row.lon))), row.verdict)
             << row.lat;
-        EXPECT_EQ(filter.G_latitudine, row.lat_after);
-        EXPECT_EQ(filter.G_longitudine, row.lon_after);
+        EXPECT_EQ(filter.G_latitudine(), row.lat_after);
+        EXPECT_EQ(filter.G_longitudine(), row.lon_after);
     }
 }
 
 TEST(Filter, TheFirstPointAlwaysPasses) {
     TrackpointFilter filter;
     EXPECT_EQ(judge(filter, "-33.9", "151.2"), FilterVerdict::Passed);
-    EXPECT_EQ(filter.G_latitudine, -33.9);
-    EXPECT_EQ(filter.G_longitudine, 151.2);
+    EXPECT_EQ(filter.G_latitudine(), -33.9);
+    EXPECT_EQ(filter.G_longitudine(), 151.2);
 }
 
 // 0.024 - 0.001 gives exactly the double nearest to 0.023; one unit of 1e-9 degree less gives less.
@@ -101,11 +97,9 @@ TEST(Filter, ADifferenceOfExactlyTheThresholdDropsAndJustBelowPasses) {
 
 // The test is made on degrees as doubles: a nominal 0.023 jump lands a hair either side of the threshold.
 TEST(Filter, TheThresholdIsComparedOnTheDifferenceOfDegreeDoubles) {
-    TrackpointFilter filter;
-    filter.G_latitudine = 45.512345678;
-    filter.G_longitudine = 10.5;
+    TrackpointFilter filter(45.512345678, 10.5);
     EXPECT_EQ(judge(filter, "45.535345678", "10.5"), FilterVerdict::Passed);  // 0.022999999999996
-    filter.G_latitudine = 45.512345678;
+    filter = TrackpointFilter(45.512345678, 10.5);
     EXPECT_EQ(judge(filter, "45.489345678", "10.5"), FilterVerdict::Dropped);  // 0.023000000000003
 }
 
@@ -114,27 +108,23 @@ TEST(Filter, APreviousValueOfExactlyZeroMeansNoDifferenceForThatCoordinateAlone)
     EXPECT_EQ(judge(filter, "0.000000000", "10.5"), FilterVerdict::Passed);
     EXPECT_EQ(judge(filter, "44.0", "10.5"), FilterVerdict::Passed);
 
-    filter.G_latitudine = 0.0;
-    filter.G_longitudine = 10.5;
+    filter = TrackpointFilter(0.0, 10.5);
     EXPECT_EQ(judge(filter, "44.0", "11.0"), FilterVerdict::Dropped) << "the longitude still counts";
 
-    filter.G_latitudine = 44.0;
-    filter.G_longitudine = 0.0;
+    filter = TrackpointFilter(44.0, 0.0);
     EXPECT_EQ(judge(filter, "44.0", "120.0"), FilterVerdict::Passed);
-    filter.G_longitudine = 0.0;
+    filter = TrackpointFilter(44.0, 0.0);
     EXPECT_EQ(judge(filter, "45.0", "120.0"), FilterVerdict::Dropped) << "the latitude still counts";
 }
 
 TEST(Filter, AnUnreadableCoordinateChangesNothing) {
-    TrackpointFilter filter;
-    filter.G_latitudine = 45.5;
-    filter.G_longitudine = 10.5;
+    TrackpointFilter filter(45.5, 10.5);
     for (const auto& [lat, lon] :
          {std::pair{"45.6", "1e5"}, std::pair{"abc", "10.6"}, std::pair{"95", "10.6"}}) {
         EXPECT_EQ(filter.elaboro_stringa(test::punto(joined_point(lat, lon))), FilterVerdict::Unreadable)
             << lat << ' ' << lon;
-        EXPECT_EQ(filter.G_latitudine, 45.5);
-        EXPECT_EQ(filter.G_longitudine, 10.5);
+        EXPECT_EQ(filter.G_latitudine(), 45.5);
+        EXPECT_EQ(filter.G_longitudine(), 10.5);
     }
     EXPECT_EQ(filter.elaboro_stringa(test::punto("<trkpt lon=\"10.5\"></trkpt>")), FilterVerdict::Unreadable);
 }

@@ -2,8 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -217,6 +219,21 @@ TEST_F(RunFiles, AReplacedOutputKeepsItsPermissionBits) {
     EXPECT_EQ(static_cast<mode_t>(fs::status(fresh).permissions()), 0666 & ~mask);
 }
 
+// Given away by root, with set-id bits that a change of owner would clear: all of it comes back.
+TEST_F(RunFiles, AReplacedOutputKeepsItsOwnerAndSetIdBits) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file away";
+    ASSERT_EQ(::chown(out.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(out.c_str(), 06750), 0);
+    ASSERT_EQ(run(in, out).esito, Esito::Eseguito);
+    struct stat st {};
+    ASSERT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 06750u);
+    EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
+}
+
 TEST_F(RunFiles, AStoppedRunKeepsTheOldOutput) {
     const RisultatoRun report = run(in, out, system_file_system(), [] { return true; });
     EXPECT_TRUE((report.esito == Esito::Interrotto));
@@ -225,12 +242,24 @@ TEST_F(RunFiles, AStoppedRunKeepsTheOldOutput) {
     expect_old_output_untouched();
 }
 
-TEST_F(RunFiles, TheOutputItselfCanBeTheInput) {
-    write_file(out, read_file(data_file("worked.gpx")));
-    const RisultatoRun report = run(out, out);
-    EXPECT_TRUE((report.esito == Esito::Eseguito));
-    EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
-    expect_worked_figures(report);
+// The rider's recording is never replaced by its repaired copy, whichever name reaches it.
+TEST_F(RunFiles, AnOutputThatIsTheInputIsRefusedBeforeAnythingIsWritten) {
+    const std::string original = read_file(data_file("worked.gpx"));
+    write_file(out, original);
+    const std::string link = (std::filesystem::path(out).parent_path() / "link.gpx").string();
+    const std::string hard = (std::filesystem::path(out).parent_path() / "hard.gpx").string();
+    std::filesystem::create_symlink(out, link);
+    std::filesystem::create_hard_link(out, hard);
+    const std::set<std::string> before = names_in(std::filesystem::path(out).parent_path());
+    for (const std::string& input : {out, link, hard}) {
+        const RisultatoRun report = run(input, out);
+        EXPECT_TRUE((report.esito == Esito::UscitaUgualeIngresso)) << input;
+        EXPECT_FALSE(report.totali.has_value());
+        EXPECT_EQ(trova_voce(report.voci, "lbl_risultato")->testo,
+                  "Errore: il file di uscita coincide con il file da riparare " + input);
+        EXPECT_EQ(read_file(out), original);
+    }
+    EXPECT_EQ(names_in(std::filesystem::path(out).parent_path()), before) << "nothing else written";
 }
 
 // Lines and line ends split across reads at every possible place give the same run as one whole read.
@@ -257,6 +286,72 @@ TEST_F(RunFiles, ReadsInSmallChunksGiveTheSameRun) {
         EXPECT_EQ(report.cifre->tempo_tot, whole.cifre->tempo_tot);
         EXPECT_EQ(report.cifre->dist_tot, whole.cifre->dist_tot);
     }
+}
+
+// The machine's file layer on its own.
+TEST(SystemFiles, ATemporaryIsNamedOnlyWhenWholeAndNeverTakesAStrangersFile) {
+    test::TempDir dir;
+    const std::string out = dir.file("out.gpx");
+    FileSystem& files = system_file_system();
+    std::string temp;
+    std::unique_ptr<OutputFile> file = files.create_temporary_beside(out, temp);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::filesystem::path(temp).parent_path(), dir.path());
+    ASSERT_TRUE(file->write("new", 3));
+    EXPECT_TRUE(names_in(dir.path()).empty()) << "named before it was whole";
+    ASSERT_TRUE(file->close());
+    EXPECT_EQ(read_file(temp), "new");
+    ASSERT_TRUE(files.replace(temp, out));
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"out.gpx"}));
+    EXPECT_EQ(read_file(out), "new");
+
+    // Someone puts a file under the promised name meanwhile: the new file fails, the stranger's stays.
+    file = files.create_temporary_beside(out, temp);
+    ASSERT_NE(file, nullptr);
+    write_file(temp, "a stranger's");
+    ASSERT_TRUE(file->write("newer", 5));
+    EXPECT_FALSE(file->close());
+    const int close_error = errno;
+    EXPECT_EQ(close_error, EEXIST);
+    EXPECT_FALSE(files.replace(temp, out));
+    files.remove(temp);
+    EXPECT_EQ(read_file(temp), "a stranger's");
+    EXPECT_EQ(read_file(out), "new");
+}
+
+TEST(SystemFiles, SameFileGoesByTheFileNotByItsName) {
+    test::TempDir dir;
+    const std::string a = dir.file("a.gpx");
+    const std::string twin = dir.file("twin.gpx");  // another file with the same bytes
+    write_file(a, "x");
+    write_file(twin, "x");
+    std::filesystem::create_symlink(a, dir.file("link.gpx"));
+    std::filesystem::create_hard_link(a, dir.file("hard.gpx"));
+    FileSystem& files = system_file_system();
+    EXPECT_TRUE(files.same_file(a, a));
+    EXPECT_TRUE(files.same_file(dir.file("link.gpx"), a));
+    EXPECT_TRUE(files.same_file(a, dir.file("hard.gpx")));
+    EXPECT_FALSE(files.same_file(a, twin));
+    EXPECT_FALSE(files.same_file(a, dir.file("missing.gpx")));
+    EXPECT_FALSE(files.same_file(dir.file("missing.gpx"), dir.file("missing.gpx")));
+}
+
+TEST(SystemFiles, CreateFoldersMakesEveryMissingLevelAndStopsAtAFile) {
+    test::TempDir dir;
+    int error = -1;
+    EXPECT_TRUE(create_folders(dir.file("a/b/c"), error));
+    EXPECT_EQ(error, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
+    EXPECT_TRUE(create_folders(dir.file("a//b/c/"), error)) << "already there";
+
+    write_file(dir.file("a/f"), "x");
+    for (const std::string& blocked : {dir.file("a/f"), dir.file("a/f/g/h")}) {
+        error = 0;
+        EXPECT_FALSE(create_folders(blocked, error)) << blocked;
+        EXPECT_EQ(error, ENOTDIR) << blocked;
+    }
+    EXPECT_EQ(read_file(dir.file("a/f")), "x");
+    EXPECT_EQ(names_in(dir.file("a")), (std::set<std::string>{"b", "f"}));
 }
 
 }  // namespace

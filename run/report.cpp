@@ -1,0 +1,241 @@
+#include "run/report.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "common/numbers.h"
+#include "run/run.h"
+#include "run/status_text.h"
+#include "stats/figures.h"
+
+namespace lurendo {
+
+namespace {
+
+constexpr double kKmhPerKnot = 1.852;
+constexpr std::string_view kNoValue = "–";
+
+struct Risultato {
+    const char* titolo;
+    const char* chiave;
+    std::optional<double> RisultatiVelocita::*campo;
+};
+const Risultato kRisultati[] = {
+    {"2 s", "2s", &RisultatiVelocita::due_s},
+    {"10 s", "10s", &RisultatiVelocita::dieci_s},
+    {"5×10 s", "5x10s", &RisultatiVelocita::cinque_per_dieci},
+    {"500 m", "500m", &RisultatiVelocita::m500},
+    {"Alpha 500", "alpha500", &RisultatiVelocita::alpha500},
+    {"Miglio", "miglio", &RisultatiVelocita::miglio},
+    {"1 ora", "1h", &RisultatiVelocita::un_ora},
+};
+constexpr const char* kPlanataTitolo = "Planata %";
+constexpr const char* kPlanataChiave = "planata_percento";
+
+Voce testo(const char* chiave, const char* titolo, std::string text) {
+    Voce v;
+    v.chiave = chiave;
+    v.titolo = titolo;
+    v.testo = std::move(text);
+    return v;
+}
+
+Voce distanza(const char* chiave, const char* titolo, double metres) {
+    Voce v{TipoVoce::Cifra, chiave, titolo, metres, formato_distanza(metres), {}, {}};
+    v.numero = v.testo.substr(0, v.testo.find(' '));
+    return v;
+}
+
+Voce tempo(const char* chiave, const char* titolo, double seconds) {
+    Voce v{TipoVoce::Cifra, chiave, titolo, seconds, formato_tempo(seconds), {}, {}};
+    v.numero = v.testo;
+    return v;
+}
+
+Voce velocita(const Risultato& r, std::optional<double> kmh) {
+    Voce v{TipoVoce::Velocita, r.chiave, r.titolo, kmh, testo_velocita(kmh), {}, {}};
+    if (kmh) {
+        v.numero = v.testo;
+        v.nodi = testo_velocita(*kmh / kKmhPerKnot);
+    } else {
+        v.nodi = v.testo;
+    }
+    return v;
+}
+
+Voce quota(std::optional<double> percent) {
+    Voce v{TipoVoce::Quota, kPlanataChiave, kPlanataTitolo, percent, testo_velocita(percent), {}, {}};
+    if (percent)
+        v.numero = v.testo;
+    return v;
+}
+
+void add_figures(std::vector<Voce>& voci, const Totali& t) {
+    voci.push_back(distanza("dist_tot", "Distanza", t.dist_tot));
+    voci.push_back(tempo("tempo_tot", "Tempo", t.tempo_tot));
+    voci.push_back(distanza("dist_parz", "Distanza in planata", t.dist_parz));
+    voci.push_back(tempo("tempo_parz", "Tempo in planata", t.tempo_parz));
+}
+
+std::optional<double> share_planing(const Totali& t) {
+    if (t.tempo_tot > 0)
+        return t.tempo_parz / t.tempo_tot * 100;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<Voce> voci_risultato(const RisultatoRun& r) {
+    std::vector<Voce> voci;
+    voci.push_back(testo("lbl_risultato", "Stato", testo_stato(r)));
+    voci.push_back(testo("motivo", "Motivo", r.motivo));
+    if (!r.totali)
+        return voci;
+    add_figures(voci, *r.totali);
+    for (const Risultato& k : kRisultati)
+        voci.push_back(velocita(k, r.velocita.*k.campo));
+    voci.push_back(quota(r.planata_percento));
+    return voci;
+}
+
+std::vector<Voce> voci_somma(const std::vector<RisultatoRun>& risultati) {
+    Totali sum;
+    for (const RisultatoRun& r : risultati) {
+        if (r.esito != Esito::Eseguito || !r.totali)
+            continue;
+        sum.tempo_tot += r.totali->tempo_tot;
+        sum.dist_tot += r.totali->dist_tot;
+        sum.tempo_parz += r.totali->tempo_parz;
+        sum.dist_parz += r.totali->dist_parz;
+    }
+    std::vector<Voce> voci;
+    add_figures(voci, sum);
+    voci.push_back(quota(share_planing(sum)));
+    return voci;
+}
+
+const Voce* trova_voce(const std::vector<Voce>& voci, std::string_view chiave) {
+    for (const Voce& v : voci) {
+        if (v.chiave == chiave)
+            return &v;
+    }
+    return nullptr;
+}
+
+std::vector<Voce> voci_velocita_vuote() {
+    std::vector<Voce> voci;
+    for (const Risultato& k : kRisultati)
+        voci.push_back({TipoVoce::Velocita, k.chiave, k.titolo, std::nullopt, {}, {}, {}});
+    voci.push_back({TipoVoce::Quota, kPlanataChiave, kPlanataTitolo, std::nullopt, {}, {}, {}});
+    return voci;
+}
+
+std::string testo_velocita(std::optional<double> kmh) {
+    if (!kmh)
+        return std::string(kNoValue);
+    // The rounding is the project's (an exact half to the even neighbour); printing the rounded double
+    // with one decimal then only lays it out.
+    char text[400];  // room for the largest double in fixed notation
+    std::snprintf(text, sizeof text, "%.1f", arrotonda(*kmh, 1));
+    std::string out = text;
+    for (char& c : out) {
+        if (c == '.')
+            c = ',';
+    }
+    return out == "-0,0" ? "0,0" : out;
+}
+
+std::string_view chiave_esito(Esito esito) {
+    switch (esito) {
+        case Esito::Eseguito:
+            return "eseguito";
+        case Esito::AperturaFallita:
+            return "apertura_fallita";
+        case Esito::LetturaFallita:
+            return "lettura_fallita";
+        case Esito::ScritturaFallita:
+            return "scrittura_fallita";
+        case Esito::Interrotto:
+            return "interrotto";
+        case Esito::NessunPunto:
+            return "nessun_punto";
+        case Esito::MemoriaInsufficiente:
+            return "memoria_insufficiente";
+        case Esito::UscitaUgualeIngresso:
+            return "uscita_uguale_ingresso";
+    }
+    return "interrotto";
+}
+
+std::string_view parole_esito(Esito esito) {
+    switch (esito) {
+        case Esito::Eseguito:
+            return "eseguito";
+        case Esito::AperturaFallita:
+            return "impossibile aprire il file";
+        case Esito::LetturaFallita:
+            return "errore di lettura";
+        case Esito::ScritturaFallita:
+            return "impossibile scrivere il file";
+        case Esito::Interrotto:
+            return "interrotto";
+        case Esito::NessunPunto:
+            return "nessun punto di traccia";
+        case Esito::MemoriaInsufficiente:
+            return "memoria insufficiente";
+        case Esito::UscitaUgualeIngresso:
+            return "uscita uguale all'ingresso";
+    }
+    return "interrotto";
+}
+
+std::string nome_stampabile(std::string_view nome) {
+    std::string out;
+    out.reserve(nome.size());
+    const auto escape = [&out](unsigned char byte) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+        out += hex;
+    };
+    for (size_t i = 0; i < nome.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(nome[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            escape(byte);
+        } else if (byte == 0xC2 && i + 1 < nome.size() && static_cast<unsigned char>(nome[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(nome[i + 1]) <= 0x9F) {
+            // A C1 control in UTF-8 (U+0080 to U+009F): some terminals obey it as an escape.
+            escape(byte);
+            escape(static_cast<unsigned char>(nome[++i]));
+        } else {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+std::string motivo_errore(int errore, bool uscita) {
+    switch (errore) {
+        case EACCES:
+        case EPERM:
+            return "permesso negato";
+        case ENOENT:
+            return uscita ? "cartella inesistente" : "file inesistente";
+        case EISDIR:
+            return "è una cartella";
+        case ENOSPC:
+        case EDQUOT:
+            return "disco pieno";
+        case EROFS:
+            return "disco di sola lettura";
+        case EIO:
+            return "errore del disco";
+        case EFBIG:
+            return "file troppo grande";
+        case ENAMETOOLONG:
+            return "nome troppo lungo";
+        default:
+            return {};
+    }
+}
+
+}  // namespace lurendo

@@ -1,0 +1,64 @@
+// The report of one run, made once here and only laid out by every front end: the outcome and an ordered
+// list of entries (the status line, the reason of a failure, the four figures, the speed results and the
+// share of time planing), each with its JSON key, its caption, its raw value and its texts.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "repair/repair_run.h"
+
+namespace lurendo {
+
+struct RisultatoRun;
+
+enum class TipoVoce {
+    Testo,     // the status line, the reason of a failure: text only
+    Cifra,     // one of the four figures: seconds or metres, shown as "h:m:s" or "n km"
+    Velocita,  // a speed result, km/h
+    Quota,     // the share of time planing, percent
+};
+
+struct Voce {
+    TipoVoce tipo = TipoVoce::Testo;
+    std::string chiave;            // its key in the JSON object
+    std::string titolo;            // its caption, as the window and the tables head it
+    std::optional<double> valore;  // raw, in its unit; none when the track has no such figure
+    std::string testo;             // as shown: "0,03 km", "12,2", "–" where there is no value
+    std::string numero;            // the number alone, without unit; empty without a value
+    std::string nodi;              // speeds only: the text in knots
+};
+
+// The entries of a finished run, in their order: "lbl_risultato", "motivo", the four figures, the seven
+// speed results, "planata_percento". A run without figures has the two texts only.
+std::vector<Voce> voci_risultato(const RisultatoRun& risultato);
+
+// The figures of the summed totals of the runs that completed (speed results do not add up; the share of
+// time planing does).
+std::vector<Voce> voci_somma(const std::vector<RisultatoRun>& risultati);
+
+// The entry with key `chiave`, or nullptr.
+const Voce* trova_voce(const std::vector<Voce>& voci, std::string_view chiave);
+
+// The entries of the speed results and of the share of time planing, in their order, without values or
+// texts: the rows of a table before any run, and its columns.
+std::vector<Voce> voci_velocita_vuote();
+
+// A speed in km/h as every front end shows it: one decimal after the decimal rounding, "–" without one.
+std::string testo_velocita(std::optional<double> kmh);
+
+// The outcome as a key ("eseguito", "nessun_punto", …) and in words for a table ("nessun punto di traccia").
+std::string_view chiave_esito(Esito esito);
+std::string_view parole_esito(Esito esito);
+
+// A file name or path to print as text: control characters (C0, DEL, C1) become "\xHH" escapes, so that a
+// name cannot move the cursor or recolour a terminal.
+std::string nome_stampabile(std::string_view nome);
+
+// The reason behind an errno value of a failed run, in Italian words ("permesso negato"); empty when there
+// is no reason worth telling. For an output, a missing path means a missing folder.
+std::string motivo_errore(int errore, bool uscita = false);
+
+}  // namespace lurendo
