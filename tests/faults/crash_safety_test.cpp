@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,20 +56,31 @@ void write_large_track(const std::string& path, size_t bytes) {
     ASSERT_EQ(std::fclose(f), 0);
 }
 
-// Starts lurendo-cli on `input` with `output`, its own output streams thrown away.
-pid_t start_cli(const std::string& input, const std::string& output) {
+// Starts lurendo-cli with `args`; its standard output and error go to the files named, or are thrown away.
+pid_t start_cli_with(const std::vector<std::string>& args, const std::string& out_file = "/dev/null",
+                     const std::string& err_file = "/dev/null") {
+    std::vector<char*> argv{const_cast<char*>(kCli.c_str())};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int null_fd = ::open("/dev/null", O_RDWR);
-        if (null_fd < 0)
+        const int null_fd = ::open("/dev/null", O_RDONLY);
+        const int out_fd = ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err_fd = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (null_fd < 0 || out_fd < 0 || err_fd < 0)
             ::_exit(127);
         ::dup2(null_fd, STDIN_FILENO);
-        ::dup2(null_fd, STDOUT_FILENO);
-        ::dup2(null_fd, STDERR_FILENO);
-        ::execl(kCli.c_str(), kCli.c_str(), input.c_str(), "-o", output.c_str(), static_cast<char*>(nullptr));
+        ::dup2(out_fd, STDOUT_FILENO);
+        ::dup2(err_fd, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     return pid;
+}
+
+pid_t start_cli(const std::string& input, const std::string& output) {
+    return start_cli_with({input, "-o", output});
 }
 
 // The bytes process `pid` has handed to write() so far, its own output streams (sent to /dev/null) among
@@ -82,6 +94,20 @@ long long bytes_written_by(pid_t pid) {
             return value;
     }
     return -1;
+}
+
+// Waits until process `pid` has written `bytes` bytes; false when it ended before (it is then reaped
+// and its status stored in `status`).
+bool wait_for_written(pid_t pid, long long bytes, int& status) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return false;
+        if (bytes_written_by(pid) >= bytes)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 // A pid no process has any more: a child that has ended and been reaped.
@@ -216,6 +242,84 @@ TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
     for (const std::string& decoy : decoys)
         EXPECT_EQ(read_file(decoy), "left by a killed run") << decoy;
     EXPECT_EQ(names_in(work).size(), decoys.size() + 1) << "only the decoys and out.gpx";
+}
+
+// The signals a user or the system sends to end a program politely stop the run at its next block: the
+// unfinished document goes, the old output stays, and the exit code tells which signal it was.
+TEST_F(CrashSafety, InterruptTerminateAndHangUpStopTheRunCleanlyWithTheirExitCodes) {
+    const std::string big = (work / "big.gpx").string();
+    write_large_track(big, test::scaled(64u << 20));
+    for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t pid = start_cli(big, out);
+        ASSERT_GT(pid, 0);
+        int status = 0;
+        ASSERT_TRUE(wait_for_written(pid, 2 << 20, status))
+            << "ended before the signal; make the track larger";
+        ::kill(pid, signal_number);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of stopping";
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
+        EXPECT_EQ(names_in(work), (std::set<std::string>{"big.gpx", "out.gpx"})) << signal_number;
+        EXPECT_EQ(read_file(out), kOld);
+    }
+}
+
+// A batch stopped during its second track prints the rows of the first, names the track it stopped in,
+// and says that the earlier output was written.
+TEST_F(CrashSafety, AStoppedBatchReportsTheTracksFinishedSoFar) {
+    const std::string small = (work / "piccola.gpx").string();
+    write_file(small, read_file(test::data_file("worked.gpx")));
+    const std::string big = (work / "grande.gpx").string();
+    write_large_track(big, test::scaled(64u << 20));
+    const std::string folder = (dir.path() / "riparate").string();
+    const std::string out_text = dir.file("stdout.txt");
+    const std::string err_text = dir.file("stderr.txt");
+
+    const pid_t pid = start_cli_with({"--csv", "-o", folder, small, big}, out_text, err_text);
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_TRUE(wait_for_written(pid, 2 << 20, status));
+    ::kill(pid, SIGINT);
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    const std::string rows = read_file(out_text);
+    EXPECT_NE(rows.find("\npiccola.gpx;0:0:8;0,03;"), std::string::npos) << rows;
+    EXPECT_EQ(rows.find("grande.gpx"), std::string::npos) << rows;
+    EXPECT_NE(rows.find("\nTotale;0:0:8;"), std::string::npos) << rows;
+    const std::string message = read_file(err_text);
+    EXPECT_NE(message.find("interrotta durante la traccia " + big), std::string::npos) << message;
+    EXPECT_NE(message.find("tracce precedenti completate sono stati scritti"), std::string::npos) << message;
+    EXPECT_EQ(names_in(folder), (std::set<std::string>{"piccola.gpx"}));
+}
+
+// With too little memory for its point store the run says so in Italian and leaves nothing behind.
+TEST_F(CrashSafety, ARunOutOfAddressSpaceSaysSoAndLeavesNoTemporary) {
+    if (test::kSanitized)
+        GTEST_SKIP() << "the sanitizers reserve more address space than any limit worth testing";
+    const std::string big = (work / "big.gpx").string();
+    write_large_track(big, 64u << 20);
+    const std::string err_text = dir.file("stderr.txt");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Enough to start and read, not for the points of 64 MB of track.
+        const rlimit limit{32u << 20, 32u << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+        const int err_fd = ::open(err_text.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null_fd = ::open("/dev/null", O_RDWR);
+        ::dup2(null_fd, STDOUT_FILENO);
+        ::dup2(err_fd, STDERR_FILENO);
+        ::execl(kCli.c_str(), kCli.c_str(), big.c_str(), "-o", out.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(read_file(err_text), "Errore: memoria insufficiente per il file " + big + "\n");
+    EXPECT_EQ(names_in(work), (std::set<std::string>{"big.gpx", "out.gpx"}));
+    EXPECT_EQ(read_file(out), kOld);
 }
 
 }  // namespace
