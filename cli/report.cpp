@@ -80,13 +80,16 @@ std::string tabella_velocita(const RisultatoRun& r) {
     text += padded("Velocità", 12);
     text += padded("km/h", 10);
     text += "nodi\n";
+    std::string notes;
     for (const Voce& v : r.voci) {
         if (v.tipo == TipoVoce::Velocita)
             text += padded(v.titolo, 12) + padded(v.testo, 10) + v.nodi + "\n";
         else if (v.tipo == TipoVoce::Quota)
             text += padded(v.titolo, 12) + v.testo + "\n";
+        else if ((v.tipo == TipoVoce::Fonte || v.tipo == TipoVoce::Intervallo) && !v.testo.empty())
+            notes += v.testo + "\n";
     }
-    return text;
+    return text + notes;
 }
 
 nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
@@ -101,7 +104,10 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
         keys[figure] = 0;
         keys[std::string("lbl_") + figure] = "";
     }
+    keys["fonte_velocita"] = nullptr;
+    keys["intervallo_mediano_s"] = nullptr;
     nlohmann::ordered_json speeds = nlohmann::ordered_json::object();
+    nlohmann::ordered_json from_positions = nlohmann::ordered_json::object();
     nlohmann::ordered_json share = nullptr;
     for (const Voce& v : r.voci) {
         switch (v.tipo) {
@@ -115,6 +121,14 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
                 break;
             case TipoVoce::Velocita:
                 speeds[v.chiave] = v.valore ? nlohmann::ordered_json(*v.valore) : nullptr;
+                from_positions[v.chiave] =
+                    v.valore_posizioni ? nlohmann::ordered_json(*v.valore_posizioni) : nullptr;
+                break;
+            case TipoVoce::Fonte:
+                keys[v.chiave] = v.numero;
+                break;
+            case TipoVoce::Intervallo:
+                keys[v.chiave] = v.valore ? nlohmann::ordered_json(*v.valore) : nullptr;
                 break;
             case TipoVoce::Quota:
                 share = v.valore ? nlohmann::ordered_json(*v.valore) : nullptr;
@@ -125,6 +139,7 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
     for (auto& [key, value] : keys)
         o[key] = std::move(value);
     o["velocita"] = speeds;
+    o["velocita_posizioni"] = from_positions;
     o["planata_percento"] = share;
     return o;
 }
@@ -169,7 +184,7 @@ std::string righe_csv(const std::vector<RisultatoRun>& risultati) {
     const std::vector<Voce> speeds = voci_velocita_vuote();
     for (const Voce& column : speeds)
         text.append(";").append(column.titolo).append(column.tipo == TipoVoce::Velocita ? " (km/h)" : "");
-    text += ";esito\n";
+    text += ";fonte;esito\n";
     const std::vector<Voce> sum = voci_somma(risultati);
     for (const Row& row : rows_of(risultati, sum)) {
         text += cella_csv(row.nome);
@@ -177,6 +192,7 @@ std::string righe_csv(const std::vector<RisultatoRun>& risultati) {
             text.append(";").append(cella_csv(number_of(*row.voci, key)));
         for (const Voce& column : speeds)
             text.append(";").append(cella_csv(number_of(*row.voci, column.chiave)));
+        text.append(";").append(number_of(*row.voci, "fonte_velocita"));
         text.append(";").append(row.esito_chiave).append("\n");
     }
     return text;

@@ -23,6 +23,13 @@ bool mentions_point(std::string_view text) {
 
 void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
+    if (piece.start_tag != Piece::npos) {
+        device_speed_.reset();
+        if (!piece.self_closing)
+            device_speed_.feed(piece.text.substr(piece.start_tag));
+    } else if (in_trkpt_) {
+        device_speed_.feed(piece.text);
+    }
     if (!has_tag && !piece.names_point && !mentions_point(piece.text))
         return;
     std::string& blocco = blocco_trkpt_;
@@ -56,7 +63,7 @@ void BlockAssembler::drop_block() {
 
 void BlockAssembler::complete_block() {
     in_trkpt_ = false;
-    sink_.blocco_completo(blocco_trkpt_);
+    sink_.blocco_completo(blocco_trkpt_, device_speed_.speed());
 }
 
 }  // namespace lurendo

@@ -1,10 +1,11 @@
 // The input grammar: gathers the pieces of each track point into the buffer and hands complete points on.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
-#include <string>
-
+#include "repair/device_speed.h"
 #include "repair/pieces.h"
 
 namespace lurendo {
@@ -16,7 +17,8 @@ bool mentions_point(std::string_view text);
 class BlockSink {
   public:
     virtual ~BlockSink() = default;
-    virtual void blocco_completo(std::string_view blocco_trkpt) = 0;
+    // `velocita_gps`: the device speed (m/s) found among all the lines of the point, when it has one.
+    virtual void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) = 0;
 };
 
 class BlockAssembler {
@@ -25,7 +27,8 @@ class BlockAssembler {
 
     // One piece of an input line. Pieces that hold none of "trkpt", "ele" and "time" are ignored; a
     // "<trkpt" starts a new block (an unterminated earlier one is lost); a "</trkpt>" or a self-closing
-    // start tag completes it.
+    // start tag completes it. Every piece of an open point, kept or ignored, is also searched for the
+    // point's device speed.
     void piece(const Piece& piece);
 
     // A piece too long to belong to any point, known only to mention one: it ends an open point, which is
@@ -44,6 +47,7 @@ class BlockAssembler {
     BlockSink& sink_;
     std::string blocco_trkpt_;  // the text of the point being assembled
     bool in_trkpt_ = false;
+    DeviceSpeedScanner device_speed_;
 };
 
 }  // namespace lurendo

@@ -2,9 +2,10 @@
 
 namespace lurendo {
 
-void PointPipeline::blocco_completo(std::string_view blocco_trkpt) {
+void PointPipeline::blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) {
     ++blocchi_;
     leggi_punto(blocco_trkpt, punto_);
+    punto_.velocita_gps = velocita_gps;
     switch (filter_.elaboro_stringa(punto_)) {
         case FilterVerdict::Passed:
             output_.punto(punto_);

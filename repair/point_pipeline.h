@@ -17,7 +17,7 @@ class PointPipeline final : public BlockSink {
   public:
     PointPipeline(OutputWriter& output, PointStore& store) : output_(output), store_(store) {}
 
-    void blocco_completo(std::string_view blocco_trkpt) override;
+    void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) override;
 
     // Blocks completed so far, whatever became of them.
     int64_t blocchi() const { return blocchi_; }

@@ -1,10 +1,13 @@
 #include "repair/point_store.h"
 
+#include <limits>
+
 namespace lurendo {
 
 void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
-    points_.push_back(Punto{punto.lat.value_or(0), punto.lon.value_or(0), punto.ora.secondi, punto.ora.ore,
-                            punto.ora.minuti, punto.ora.leggibile, jump_pending_});
+    points_.push_back(Punto{punto.lat.value_or(0), punto.lon.value_or(0), punto.ora.secondi,
+                            punto.velocita_gps.value_or(std::numeric_limits<double>::quiet_NaN()),
+                            punto.ora.ore, punto.ora.minuti, punto.ora.leggibile, jump_pending_});
     jump_pending_ = false;
     if (sharing_ && n_punti() % kPublishEvery == 0)
         publish(false);

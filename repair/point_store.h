@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "common/time_of_day.h"
 #include "repair/chunked_array.h"
@@ -23,6 +24,11 @@ class PointStore {
     OraDelGiorno ora_punto(int64_t i) const {
         const Punto& p = at(i);
         return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile};
+    }
+    // The device's own speed at point i (m/s), when the point recorded one.
+    std::optional<double> velocita_gps(int64_t i) const {
+        const double v = at(i).velocita_gps;
+        return v == v ? std::optional<double>(v) : std::nullopt;  // NaN stands for none
     }
     // True when a point dropped as a jump came right before point i.
     bool salto_prima(int64_t i) const { return at(i).salto_prima; }
@@ -42,18 +48,19 @@ class PointStore {
     int64_t disponibili(int64_t almeno) const;
 
   private:
-    // 32 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
+    // 40 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
     // entry is written whole when it is stored, so new chunks need not be cleared first.
     struct Punto {
         int64_t lat;
         int64_t lon;
         double secondi;
+        double velocita_gps;  // m/s; NaN when the point has none
         uint8_t ore;
         uint8_t minuti;
         bool leggibile;
         bool salto_prima;
     };
-    static_assert(sizeof(Punto) == 32);
+    static_assert(sizeof(Punto) == 40);
 
     struct Condivisione {
         std::mutex mutex;

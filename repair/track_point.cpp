@@ -90,6 +90,7 @@ OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
 void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
     punto.testo = blocco;
     punto.a_capo.clear();
+    punto.velocita_gps.reset();
 
     size_t lat_end = 0;
     size_t lon_end = 0;

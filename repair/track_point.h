@@ -12,14 +12,16 @@
 namespace lurendo {
 
 struct PuntoLetto {
-    std::string_view testo;        // the block as read, its lines joined without separators
-    std::optional<int64_t> lat;    // 1e-9 degree; empty when absent, malformed or out of range
-    std::optional<int64_t> lon;    // likewise
-    OraDelGiorno ora;              // as the laid-out text gives it: 17 characters behind "<time>"
-    std::vector<uint32_t> a_capo;  // offsets in `testo` before which the laid-out text has a CR LF
+    std::string_view testo;              // the block as read, its lines joined without separators
+    std::optional<int64_t> lat;          // 1e-9 degree; empty when absent, malformed or out of range
+    std::optional<int64_t> lon;          // likewise
+    OraDelGiorno ora;                    // as the laid-out text gives it: 17 characters behind "<time>"
+    std::vector<uint32_t> a_capo;        // offsets in `testo` before which the laid-out text has a CR LF
+    std::optional<double> velocita_gps;  // m/s, the device's own speed, from any line of the point
 };
 
-// Parses `blocco` into `punto`, reusing its storage; `punto.testo` refers to `blocco`.
+// Parses `blocco` into `punto`, reusing its storage; `punto.testo` refers to `blocco`. The device speed,
+// which may lie on lines the block leaves out, is not read here: it is cleared.
 void leggi_punto(std::string_view blocco, PuntoLetto& punto);
 
 // Appends the laid-out text of a kept point: a CR LF before every "        <ele>" (eight blanks) and

@@ -32,39 +32,86 @@ const Risultato kRisultati[] = {
 constexpr const char* kPlanataTitolo = "Planata %";
 constexpr const char* kPlanataChiave = "planata_percento";
 
-Voce testo(const char* chiave, const char* titolo, std::string text) {
+Voce voce(TipoVoce tipo, const char* chiave, const char* titolo,
+          std::optional<double> valore = std::nullopt) {
     Voce v;
+    v.tipo = tipo;
     v.chiave = chiave;
     v.titolo = titolo;
+    v.valore = valore;
+    return v;
+}
+
+Voce testo(const char* chiave, const char* titolo, std::string text) {
+    Voce v = voce(TipoVoce::Testo, chiave, titolo);
     v.testo = std::move(text);
     return v;
 }
 
 Voce distanza(const char* chiave, const char* titolo, double metres) {
-    Voce v{TipoVoce::Cifra, chiave, titolo, metres, formato_distanza(metres), {}, {}};
+    Voce v = voce(TipoVoce::Cifra, chiave, titolo, metres);
+    v.testo = formato_distanza(metres);
     v.numero = v.testo.substr(0, v.testo.find(' '));
     return v;
 }
 
 Voce tempo(const char* chiave, const char* titolo, double seconds) {
-    Voce v{TipoVoce::Cifra, chiave, titolo, seconds, formato_tempo(seconds), {}, {}};
+    Voce v = voce(TipoVoce::Cifra, chiave, titolo, seconds);
+    v.testo = formato_tempo(seconds);
     v.numero = v.testo;
     return v;
 }
 
-Voce velocita(const Risultato& r, std::optional<double> kmh) {
-    Voce v{TipoVoce::Velocita, r.chiave, r.titolo, kmh, testo_velocita(kmh), {}, {}};
-    if (kmh) {
+std::string in_knots(std::optional<double> kmh) {
+    return testo_velocita(kmh ? std::optional<double>(*kmh / kKmhPerKnot) : std::nullopt);
+}
+
+Voce velocita(const Risultato& r, std::optional<double> kmh, std::optional<double> from_positions) {
+    Voce v = voce(TipoVoce::Velocita, r.chiave, r.titolo, kmh);
+    v.testo = testo_velocita(kmh);
+    v.nodi = in_knots(kmh);
+    if (kmh)
         v.numero = v.testo;
-        v.nodi = testo_velocita(*kmh / kKmhPerKnot);
-    } else {
-        v.nodi = v.testo;
+    v.valore_posizioni = from_positions;
+    v.posizioni = testo_velocita(from_positions);
+    v.posizioni_nodi = in_knots(from_positions);
+    return v;
+}
+
+// Points further apart than this make the short results cover longer runs than their names say.
+constexpr double kLongInterval = 1.5;  // s
+
+Voce fonte(FonteVelocita source) {
+    Voce v = voce(TipoVoce::Fonte, "fonte_velocita", "Fonte");
+    v.numero = chiave_fonte(source);
+    switch (source) {
+        case FonteVelocita::Doppler:
+            v.testo = "Velocità dal GPS (Doppler)";
+            break;
+        case FonteVelocita::Posizioni:
+            v.testo = "Velocità dalle posizioni";
+            break;
+        case FonteVelocita::Misto:
+            v.testo = "Velocità in parte dal GPS (Doppler), in parte dalle posizioni";
+            break;
     }
     return v;
 }
 
+Voce intervallo(std::optional<double> seconds) {
+    Voce v = voce(TipoVoce::Intervallo, "intervallo_mediano_s", "Intervallo", seconds);
+    if (!seconds)
+        return v;
+    v.numero = numero_testo(arrotonda(*seconds, 1));
+    if (*seconds > kLongInterval)
+        v.testo = "Punti registrati ogni " + v.numero +
+                  " s: i risultati brevi (2 s, 10 s) coprono tratti più lunghi.";
+    return v;
+}
+
 Voce quota(std::optional<double> percent) {
-    Voce v{TipoVoce::Quota, kPlanataChiave, kPlanataTitolo, percent, testo_velocita(percent), {}, {}};
+    Voce v = voce(TipoVoce::Quota, kPlanataChiave, kPlanataTitolo, percent);
+    v.testo = testo_velocita(percent);
     if (percent)
         v.numero = v.testo;
     return v;
@@ -93,8 +140,10 @@ std::vector<Voce> voci_risultato(const RisultatoRun& r) {
         return voci;
     add_figures(voci, *r.totali);
     for (const Risultato& k : kRisultati)
-        voci.push_back(velocita(k, r.velocita.*k.campo));
+        voci.push_back(velocita(k, r.velocita.*k.campo, r.velocita_posizioni.*k.campo));
     voci.push_back(quota(r.planata_percento));
+    voci.push_back(fonte(r.fonte));
+    voci.push_back(intervallo(r.intervallo_mediano));
     return voci;
 }
 
@@ -125,8 +174,8 @@ const Voce* trova_voce(const std::vector<Voce>& voci, std::string_view chiave) {
 std::vector<Voce> voci_velocita_vuote() {
     std::vector<Voce> voci;
     for (const Risultato& k : kRisultati)
-        voci.push_back({TipoVoce::Velocita, k.chiave, k.titolo, std::nullopt, {}, {}, {}});
-    voci.push_back({TipoVoce::Quota, kPlanataChiave, kPlanataTitolo, std::nullopt, {}, {}, {}});
+        voci.push_back(voce(TipoVoce::Velocita, k.chiave, k.titolo));
+    voci.push_back(voce(TipoVoce::Quota, kPlanataChiave, kPlanataTitolo));
     return voci;
 }
 
@@ -143,6 +192,18 @@ std::string testo_velocita(std::optional<double> kmh) {
             c = ',';
     }
     return out == "-0,0" ? "0,0" : out;
+}
+
+std::string_view chiave_fonte(FonteVelocita fonte) {
+    switch (fonte) {
+        case FonteVelocita::Doppler:
+            return "doppler";
+        case FonteVelocita::Posizioni:
+            return "posizioni";
+        case FonteVelocita::Misto:
+            return "misto";
+    }
+    return "posizioni";
 }
 
 std::string_view chiave_esito(Esito esito) {

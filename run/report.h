@@ -9,16 +9,19 @@
 #include <vector>
 
 #include "repair/repair_run.h"
+#include "run/statistics_pass.h"
 
 namespace lurendo {
 
 struct RisultatoRun;
 
 enum class TipoVoce {
-    Testo,     // the status line, the reason of a failure: text only
-    Cifra,     // one of the four figures: seconds or metres, shown as "h:m:s" or "n km"
-    Velocita,  // a speed result, km/h
-    Quota,     // the share of time planing, percent
+    Testo,       // the status line, the reason of a failure: text only
+    Cifra,       // one of the four figures: seconds or metres, shown as "h:m:s" or "n km"
+    Velocita,    // a speed result, km/h
+    Quota,       // the share of time planing, percent
+    Fonte,       // where the speed results come from: `numero` is its key, `testo` says it in words
+    Intervallo,  // the median time between points, s: `testo` is a warning when it is long, else empty
 };
 
 struct Voce {
@@ -29,10 +32,15 @@ struct Voce {
     std::string testo;             // as shown: "0,03 km", "12,2", "–" where there is no value
     std::string numero;            // the number alone, without unit; empty without a value
     std::string nodi;              // speeds only: the text in knots
+    // Speeds only: the same result from the positions alone, raw and as texts in km/h and in knots.
+    std::optional<double> valore_posizioni;
+    std::string posizioni;
+    std::string posizioni_nodi;
 };
 
 // The entries of a finished run, in their order: "lbl_risultato", "motivo", the four figures, the seven
-// speed results, "planata_percento". A run without figures has the two texts only.
+// speed results, "planata_percento", "fonte_velocita", "intervallo_mediano_s". A run without figures has
+// the two texts only.
 std::vector<Voce> voci_risultato(const RisultatoRun& risultato);
 
 // The figures of the summed totals of the runs that completed (speed results do not add up; the share of
@@ -48,6 +56,9 @@ std::vector<Voce> voci_velocita_vuote();
 
 // A speed in km/h as every front end shows it: one decimal after the decimal rounding, "–" without one.
 std::string testo_velocita(std::optional<double> kmh);
+
+// Where the speeds come from, as a key ("doppler", "posizioni", "misto").
+std::string_view chiave_fonte(FonteVelocita fonte);
 
 // The outcome as a key ("eseguito", "nessun_punto", …) and in words for a table ("nessun punto di traccia").
 std::string_view chiave_esito(Esito esito);

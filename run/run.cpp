@@ -47,6 +47,9 @@ RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& in
         result.totali = statistiche.totali;
         result.cifre = testi_cifre(*result.totali);
         result.velocita = statistiche.velocita;
+        result.velocita_posizioni = statistiche.velocita_posizioni;
+        result.fonte = statistiche.fonte;
+        result.intervallo_mediano = statistiche.intervallo_mediano;
         result.profilo = statistiche.profilo;
         if (result.totali->tempo_tot > 0)
             result.planata_percento = result.totali->tempo_parz / result.totali->tempo_tot * 100;

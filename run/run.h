@@ -25,10 +25,13 @@ struct RisultatoRun {
     // Present when the input was read to its end and held points (done, or the output failed).
     std::optional<Totali> totali;
     std::optional<TestiCifre> cifre;
-    RisultatiVelocita velocita;              // the speed results, where the track holds them
-    std::optional<double> planata_percento;  // share of the time spent planing; none without time
-    ProfiloVelocita profilo;                 // speed over time, for drawing
-    std::vector<Voce> voci;                  // the report every front end lays out
+    RisultatiVelocita velocita;            // the speed results, where the track holds them
+    RisultatiVelocita velocita_posizioni;  // the same from the positions alone
+    FonteVelocita fonte = FonteVelocita::Posizioni;
+    std::optional<double> intervallo_mediano;  // s, the median leg duration
+    std::optional<double> planata_percento;    // share of the time spent planing; none without time
+    ProfiloVelocita profilo;                   // speed over time, for drawing
+    std::vector<Voce> voci;                    // the report every front end lays out
 };
 
 // The result of a finished repair pass, with `totali`, the statistics over its kept points.

@@ -1,5 +1,8 @@
 #include "run/statistics_pass.h"
 
+#include <cmath>
+#include <map>
+
 #include "repair/coordinates.h"
 #include "repair/filter.h"
 #include "stats/leg.h"
@@ -21,6 +24,68 @@ PuntoTrig trig_of(const PointStore& store, int64_t i) {
     return trig_punto(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
 }
 
+// The speed results twice: from the positions, and with the device's speed where a leg has one. Until the
+// first leg with a device speed both see the same legs, so the second starts then as a copy of the first:
+// a track without device speeds pays for one calculation only.
+class BothResults {
+  public:
+    void inizio(const PuntoTrig& punto) {
+        positions_.inizio(punto);
+        if (device_)
+            device_->inizio(punto);
+    }
+    void tratto(const Tratto& leg, std::optional<double> device_kmh, const PuntoTrig& fine) {
+        if (device_kmh) {
+            ++with_device_;
+            if (!device_)
+                device_ = positions_;
+        } else {
+            ++without_device_;
+        }
+        if (device_)
+            device_->tratto(device_kmh ? Tratto{leg.t, *device_kmh, leg.d_km} : leg, fine);
+        positions_.tratto(leg, fine);
+    }
+    void give(Statistiche& s) const {
+        s.velocita_posizioni = positions_.risultati();
+        s.velocita = device_ ? device_->risultati() : s.velocita_posizioni;
+        s.fonte = with_device_ == 0      ? FonteVelocita::Posizioni
+                  : without_device_ == 0 ? FonteVelocita::Doppler
+                                         : FonteVelocita::Misto;
+    }
+
+  private:
+    CalcoloVelocita positions_;
+    std::optional<CalcoloVelocita> device_;
+    int64_t with_device_ = 0;
+    int64_t without_device_ = 0;
+};
+
+// The median of the leg durations, counted by the millisecond: recordings have few distinct intervals.
+class MedianInterval {
+  public:
+    void add(double seconds) {
+        ++counts_[std::llround(seconds * 1000)];
+        ++n_;
+    }
+    std::optional<double> median() const {
+        if (n_ == 0)
+            return std::nullopt;
+        // The lower middle for an even count, so that the answer is always a duration that occurred.
+        int64_t left = (n_ - 1) / 2;
+        for (const auto& [ms, count] : counts_) {
+            if (left < count)
+                return static_cast<double>(ms) / 1000;
+            left -= count;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::map<int64_t, int64_t> counts_;
+    int64_t n_ = 0;
+};
+
 }  // namespace
 
 Statistiche passo_statistiche(const PointStore& store) {
@@ -29,7 +94,8 @@ Statistiche passo_statistiche(const PointStore& store) {
     int64_t ready = store.disponibili(1);
     if (ready < 1)
         return result;
-    CalcoloVelocita speeds;
+    BothResults speeds;
+    MedianInterval interval;
     CostruttoreProfilo profile;
     PuntoTrig previous = trig_of(store, 1);
     OraDelGiorno previous_time = store.ora_punto(1);
@@ -53,13 +119,17 @@ Statistiche passo_statistiche(const PointStore& store) {
             const double d = distanza_km(coseno_angolo(previous, next));
             const std::optional<double> v = velocita_da_distanza(d, t);
             result.totali.aggiungi_tratto(t, v);
-            speeds.tratto({t, v.value_or(0), d}, next);
+            const std::optional<double> device = store.velocita_gps(i + 1);
+            speeds.tratto({t, v.value_or(0), d},
+                          device ? std::optional<double>(*device * kKmhPerMs) : std::nullopt, next);
+            interval.add(t);
             profile.tratto(t, v.value_or(0));
         }
         previous = next;
         previous_time = next_time;
     }
-    result.velocita = speeds.risultati();
+    speeds.give(result);
+    result.intervallo_mediano = interval.median();
     result.profilo = profile.profilo();
     return result;
 }

@@ -1,6 +1,8 @@
 // The statistics pass: every leg between consecutive kept points, added to the totals.
 #pragma once
 
+#include <optional>
+
 #include "repair/point_store.h"
 #include "stats/speed_profile.h"
 #include "stats/speed_results.h"
@@ -8,16 +10,23 @@
 
 namespace lurendo {
 
+// Where the speed results come from: the device's own speed in every leg, in none, or in some.
+enum class FonteVelocita { Doppler, Posizioni, Misto };
+
 struct Statistiche {
     Totali totali;
-    RisultatiVelocita velocita;
+    RisultatiVelocita velocita;            // legs at the device's speed where the track records it
+    RisultatiVelocita velocita_posizioni;  // every leg at its speed from the positions
+    FonteVelocita fonte = FonteVelocita::Posizioni;
+    std::optional<double> intervallo_mediano;  // s, the median leg duration; none without legs
     ProfiloVelocita profilo;
 };
 
 // Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
 // longitude is a relocation (recordings joined from different places), not a leg: it adds nothing, and
-// no speed result spans it. The store may still be filling on another thread; the pass ends when it is
-// closed.
+// no speed result spans it. The totals, the planing share and the profile take each leg's speed from the
+// positions; the speed results take the device's speed at the leg's end point where it has one. The store
+// may still be filling on another thread; the pass ends when it is closed.
 Statistiche passo_statistiche(const PointStore& store);
 
 }  // namespace lurendo

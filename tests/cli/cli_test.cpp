@@ -167,13 +167,15 @@ TEST_F(Cli, RunPrintsTheStatusAndTheFigureTable) {
     EXPECT_EQ(test::read_file(out), test::read_file(test::data_file("worked~out.gpx")));
 
     const std::vector<std::string> lines = lines_of(r.out);
-    ASSERT_EQ(lines.size(), 14u) << r.out;
+    ASSERT_EQ(lines.size(), 16u) << r.out;
     EXPECT_EQ(lines[0], "Procedura eseguita. File: " + out);
     // The speed results follow the grid, in km/h and knots: 8 s of the worked track at 24.5 then 6.1 km/h.
     EXPECT_TRUE(in_order(lines[5], {"Velocità", "km/h", "nodi"})) << lines[5];
     EXPECT_TRUE(in_order(lines[6], {"2 s", "24,5", "13,2"})) << lines[6];
     EXPECT_TRUE(in_order(lines[7], {"10 s", "–", "–"})) << lines[7];
     EXPECT_TRUE(in_order(lines[13], {"Planata %", "50,0"})) << lines[13];
+    EXPECT_EQ(lines[14], "Velocità dalle posizioni");
+    EXPECT_TRUE(lines[15].starts_with("Punti registrati ogni 4 s")) << lines[15];
     EXPECT_TRUE(in_order(lines[1], {"Tempo", "Distanza"})) << lines[1];
     EXPECT_TRUE(in_order(lines[2], {"Totale", "0:0:8", "0,03 km"})) << lines[2];
     EXPECT_TRUE(in_order(lines[3], {"In Planata", "0:0:4", "0,03 km"})) << lines[3];
@@ -268,10 +270,10 @@ TEST_F(CliBatch, CsvAndJsonGiveTheSameRows) {
     ASSERT_EQ(csv.exit_code, 0) << csv.err;
     EXPECT_EQ(csv.out,
               "Traccia;Tempo;Distanza (km);Tempo in planata;Distanza in planata (km);2 s (km/h);10 s (km/h);"
-              "5×10 s (km/h);500 m (km/h);Alpha 500 (km/h);Miglio (km/h);1 ora (km/h);Planata %;esito\n"
-              "a.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;eseguito\n"
-              "b.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;eseguito\n"
-              "Totale;0:0:16;0,07;0:0:8;0,05;;;;;;;;50,0;\n");
+              "5×10 s (km/h);500 m (km/h);Alpha 500 (km/h);Miglio (km/h);1 ora (km/h);Planata %;fonte;esito\n"
+              "a.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;posizioni;eseguito\n"
+              "b.gpx;0:0:8;0,03;0:0:4;0,03;24,5;;;;;;;50,0;posizioni;eseguito\n"
+              "Totale;0:0:16;0,07;0:0:8;0,05;;;;;;;;50,0;;\n");
     const CliResult json = run({"--json", "-o", out_dir_, a_, b_});
     ASSERT_EQ(json.exit_code, 0);
     EXPECT_EQ(json.out.find_first_not_of(" \n"), json.out.find('['));
@@ -375,7 +377,7 @@ TEST_F(CliBatch, AFailedTrackHasItsRowAndOutcomeAndAddsNothingToTheTotal) {
     ASSERT_EQ(rows.size(), 4u) << csv.out;
     EXPECT_TRUE(rows[0].ends_with(";esito"));
     EXPECT_TRUE(rows[1].starts_with("a.gpx;0:0:8;") && rows[1].ends_with(";eseguito")) << rows[1];
-    EXPECT_EQ(rows[2], "vuota.gpx;;;;;;;;;;;;;nessun_punto");
+    EXPECT_EQ(rows[2], "vuota.gpx;;;;;;;;;;;;;;nessun_punto");
     EXPECT_TRUE(rows[3].starts_with("Totale;0:0:8;0,03;0:0:4;")) << rows[3];
 
     const CliResult text = run({"-o", out_dir_, a_, empty});

@@ -16,9 +16,9 @@ namespace {
 class Entries final : public BlockSink {
   public:
     explicit Entries(BlockSink& next) : next_(next) {}
-    void blocco_completo(std::string_view text) override {
+    void blocco_completo(std::string_view text, std::optional<double> velocita_gps) override {
         entries.emplace_back(text);
-        next_.blocco_completo(text);
+        next_.blocco_completo(text, velocita_gps);
     }
     std::vector<std::string> entries;
 

@@ -26,7 +26,7 @@ TEST(Report, TheWorkedRunsEntriesComeInTheirOrderWithTheirTexts) {
     EXPECT_EQ(keys_of(r.voci),
               (std::vector<std::string>{"lbl_risultato", "motivo", "dist_tot", "tempo_tot", "dist_parz",
                                         "tempo_parz", "2s", "10s", "5x10s", "500m", "alpha500", "miglio",
-                                        "1h", "planata_percento"}));
+                                        "1h", "planata_percento", "fonte_velocita", "intervallo_mediano_s"}));
     const Voce& distance = *trova_voce(r.voci, "dist_tot");
     EXPECT_EQ(distance.testo, "0,03 km");
     EXPECT_EQ(distance.numero, "0,03");
@@ -40,6 +40,13 @@ TEST(Report, TheWorkedRunsEntriesComeInTheirOrderWithTheirTexts) {
     EXPECT_EQ(ten_s.numero, "");
     EXPECT_EQ(trova_voce(r.voci, "planata_percento")->testo, "50,0");
     EXPECT_EQ(trova_voce(r.voci, "motivo")->testo, "");
+    EXPECT_EQ(trova_voce(r.voci, "fonte_velocita")->numero, "posizioni");
+    EXPECT_EQ(trova_voce(r.voci, "fonte_velocita")->testo, "Velocità dalle posizioni");
+    // Points 4 s apart: the short results cover longer runs than their names say.
+    const Voce& interval = *trova_voce(r.voci, "intervallo_mediano_s");
+    EXPECT_EQ(interval.valore, 4);
+    EXPECT_EQ(interval.testo,
+              "Punti registrati ogni 4 s: i risultati brevi (2 s, 10 s) coprono tratti più lunghi.");
 }
 
 TEST(Report, SpeedsAreRoundedOnceByTheDecimalRounding) {

@@ -152,5 +152,32 @@ TEST_F(CorpusTrait, TracksAcrossMidnightKeepTheirSpan) {
     }
 }
 
+// Water-sport loggers that record their own speed in every point: the results come from it and never
+// exceed the fastest speed the device recorded, while the position-only results stay those of the legs.
+TEST_F(CorpusTrait, RecordedDeviceSpeedsGiveTheSpeedResults) {
+    for (const char* name : {"ws-gt31-gpsbabel-20220411.gpx", "ws-motion-gpx10-20220716.gpx",
+                             "ws-movescount-windsurf-20191006.gpx", "ws-waterspeed-tz0000-20220927.gpx"}) {
+        SCOPED_TRACE(name);
+        const RisultatoRun r = repair(name);
+        ASSERT_TRUE((r.esito == Esito::Eseguito));
+        EXPECT_TRUE((r.fonte == FonteVelocita::Doppler));
+        double fastest = 0;
+        for (int64_t i = 1; i <= store_.n_punti(); ++i)
+            fastest = std::max(fastest, store_.velocita_gps(i).value_or(0) * 3.6);
+        ASSERT_GT(fastest, 30);
+        for (const auto& result :
+             {r.velocita.due_s, r.velocita.dieci_s, r.velocita.m500, r.velocita.miglio}) {
+            ASSERT_TRUE(result.has_value());
+            EXPECT_LE(*result, fastest + 1e-9);
+        }
+        EXPECT_NE(r.velocita.due_s, r.velocita_posizioni.due_s);
+        EXPECT_EQ(r.intervallo_mediano, 1);
+    }
+    // A phone app that records both: position-only short results run above anything the device measured.
+    const RisultatoRun phone = repair("ws-waterspeed-tz0000-20220927.gpx");
+    EXPECT_GT(*phone.velocita_posizioni.due_s, 45.5);
+    EXPECT_LT(*phone.velocita.due_s, 45.5);
+}
+
 }  // namespace
 }  // namespace lurendo
