@@ -1,4 +1,5 @@
-// The small table of speed results beside the picture: "Velocità (km/h)" and one row per result.
+// The small table of speed results beside the picture: its caption ("Velocità (km/h)" or "Velocità
+// (nodi)", switched by a click and remembered), the source of the speeds under it, and one row per result.
 #pragma once
 
 #include <QWidget>
@@ -18,13 +19,31 @@ class TabellaVelocita : public QWidget {
 
     void mostra(const RisultatoRun& risultato);  // the texts of the run's report
     void svuota();                               // values empty, as before the first run
-    // The value shown in the row named `riga` ("2 s", "Planata %", …).
+
+    // Shows the speeds in knots rather than km/h, and remembers the choice for the next start.
+    void usa_nodi(bool nodi);
+    bool in_nodi() const { return knots_; }
+
+    // The value shown in the row named `riga` ("2 s", "Planata %", …), and its tooltip.
     QString valore(const QString& riga) const;
+    QString suggerimento(const QString& riga) const;
+    QString titolo() const;
+    QString fonte() const;
+    QString suggerimento_titolo() const;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void show_entries();
+
     std::vector<std::string> keys_;  // of the report's entries, one per row
     std::vector<QLabel*> names_;
     std::vector<QLabel*> values_;
+    QLabel* caption_ = nullptr;
+    QLabel* source_ = nullptr;
+    std::vector<Voce> shown_;  // the report's entries on show; empty before a run and after an error
+    bool knots_ = false;
 };
 
 }  // namespace lurendo

@@ -92,7 +92,7 @@ Voce fonte(FonteVelocita source) {
             v.testo = "Velocità dalle posizioni";
             break;
         case FonteVelocita::Misto:
-            v.testo = "Velocità in parte dal GPS (Doppler), in parte dalle posizioni";
+            v.testo = "Velocità in parte dal GPS";
             break;
     }
     return v;

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 #include <filesystem>
 
 int main(int argc, char** argv) {
@@ -14,8 +16,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lurendo");
+    QStandardPaths::setTestModeEnabled(true);  // settings the tests make never reach the user's own
     ::testing::InitGoogleTest(&argc, argv);
+    QSettings().clear();
     const int result = RUN_ALL_TESTS();
+    QSettings().clear();
 
     std::error_code ignored;
     std::filesystem::remove_all(runtime, ignored);

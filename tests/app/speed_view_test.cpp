@@ -2,6 +2,10 @@
 // run, emptied after an input error.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QTest>
+#include <cstdio>
+
 #include "app/form1.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
@@ -56,6 +60,50 @@ TEST_F(SpeedView, ShowsTheRunsResultsAndNothingBeforeOrAfterAnInputError) {
     run(dir.file("missing.gpx"));
     EXPECT_TRUE(profile()->vuota());
     EXPECT_EQ(table()->valore("2 s"), "");
+}
+
+// A track whose points carry the receiver's speed: the table says so, and each row's tooltip holds the
+// result from the positions alone. The caption switches to knots on a click, and the choice outlives
+// the table.
+TEST_F(SpeedView, TheTableNamesItsSourceAndSwitchesToKnotsForGood) {
+    std::string points;
+    for (int i = 0; i < 30; ++i) {
+        char point[256];
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
+                      "<extensions><speed>10</speed></extensions></trkpt>\n",
+                      i * 90 + (i % 2) * 20, i);
+        points += point;
+    }
+    test::write_file(dir.file("doppler.gpx"), "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+    run(dir.file("doppler.gpx"));
+    EXPECT_EQ(table()->fonte(), QString::fromUtf8("Velocità dal GPS (Doppler)"));
+    EXPECT_EQ(table()->valore("2 s"), "36,0");
+    EXPECT_TRUE(table()->suggerimento("2 s").startsWith("Dalle posizioni: "))
+        << table()->suggerimento("2 s").toStdString();
+    EXPECT_NE(table()->suggerimento("2 s"), "Dalle posizioni: 36,0 km/h");
+    EXPECT_FALSE(table()->suggerimento_titolo().contains("Punti registrati"));
+
+    auto* caption = table()->findChild<QLabel*>("lbl_velocita");
+    ASSERT_NE(caption, nullptr);
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_EQ(table()->titolo(), QString::fromUtf8("Velocità (nodi)"));
+    EXPECT_EQ(table()->valore("2 s"), "19,4");  // 36 / 1.852
+    EXPECT_TRUE(table()->suggerimento("2 s").endsWith(" nodi"));
+    EXPECT_EQ(table()->valore("Planata %"), "100,0") << "a share has no unit";
+    {
+        QWidget parent;
+        TabellaVelocita later(&parent);
+        EXPECT_TRUE(later.in_nodi()) << "the choice is remembered";
+    }
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_EQ(table()->valore("2 s"), "36,0");
+
+    // Points 4 s apart: the caption warns that the short results cover longer runs.
+    run(test::data_file("worked.gpx"));
+    EXPECT_EQ(table()->fonte(), QString::fromUtf8("Velocità dalle posizioni"));
+    EXPECT_TRUE(table()->suggerimento_titolo().contains("Punti registrati ogni 4 s"));
+    EXPECT_EQ(table()->suggerimento("2 s"), "");
 }
 
 // The window and the command line show one text for one speed: both lay out the run's report. 12.25 km/h
