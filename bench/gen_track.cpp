@@ -15,11 +15,12 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr const char* kUsage =
-    "usage: lurendo-gen-track [--points N] [--seed S] [--spikes K] [--start HH:MM:SS] OUT.gpx\n"
+    "usage: lurendo-gen-track [--points N] [--seed S] [--spikes K] [--start HH:MM:SS] [--speeds] OUT.gpx\n"
     "  --points N   number of points, one per second (default 3600)\n"
     "  --seed S     seed of the simulated session (default 1)\n"
     "  --spikes K   isolated GPS spikes spread over the track, at most N/4 (default 0)\n"
-    "  --start T    time of day of the first point (default 10:00:00)\n";
+    "  --start T    time of day of the first point (default 10:00:00)\n"
+    "  --speeds     every point also records the receiver's own speed (<speed>, m/s)\n";
 
 template <typename Number>
 std::optional<Number> parse_number(std::string_view text) {
@@ -39,10 +40,13 @@ int usage_error(const std::string& message) {
 
 int main(int argc, char** argv) {
     lurendo::bench::TrackOptions options;
-    const option long_options[] = {
-        {"points", required_argument, nullptr, 'n'}, {"seed", required_argument, nullptr, 's'},
-        {"spikes", required_argument, nullptr, 'k'}, {"start", required_argument, nullptr, 't'},
-        {"help", no_argument, nullptr, 'h'},         {nullptr, 0, nullptr, 0}};
+    const option long_options[] = {{"points", required_argument, nullptr, 'n'},
+                                   {"seed", required_argument, nullptr, 's'},
+                                   {"spikes", required_argument, nullptr, 'k'},
+                                   {"start", required_argument, nullptr, 't'},
+                                   {"speeds", no_argument, nullptr, 'v'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {nullptr, 0, nullptr, 0}};
     opterr = 0;  // our own message, with the usage
     for (int option; (option = getopt_long(argc, argv, "h", long_options, nullptr)) != -1;) {
         const std::string_view value = optarg ? optarg : "";
@@ -68,6 +72,9 @@ int main(int argc, char** argv) {
                 if (!(number = lurendo::bench::parse_time_of_day(value)))
                     return usage_error("--start needs a time of day as HH:MM:SS");
                 options.start_second = *number;
+                break;
+            case 'v':
+                options.device_speeds = true;
                 break;
             case 'h':
                 std::fputs(kUsage, stdout);

@@ -53,7 +53,7 @@ std::string timestamp_text(int64_t seconds) {
 }
 
 void append_point(std::string& out, int64_t lat_nanodegrees, int64_t lon_nanodegrees, double elevation,
-                  int64_t seconds) {
+                  int64_t seconds, std::optional<double> speed_ms) {
     out += "      <trkpt lat=\"";
     out += coordinate_text(lat_nanodegrees);
     out += "\" lon=\"";
@@ -64,7 +64,13 @@ void append_point(std::string& out, int64_t lat_nanodegrees, int64_t lon_nanodeg
     out += ele;
     out += "</ele>\r\n        <time>";
     out += timestamp_text(seconds);
-    out += "</time>\r\n      </trkpt>\r\n";
+    out += "</time>\r\n";
+    if (speed_ms) {
+        char speed[48];
+        std::snprintf(speed, sizeof speed, "        <speed>%.3f</speed>\r\n", *speed_ms);
+        out += speed;
+    }
+    out += "      </trkpt>\r\n";
 }
 
 }  // namespace lurendo::bench

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,9 @@ std::string coordinate_text(int64_t nanodegrees);
 // first day. Long sessions run on into the following days.
 std::string timestamp_text(int64_t seconds);
 
-// One point as four lines: trkpt start tag, ele, time, trkpt end tag.
+// One point as four lines: trkpt start tag, ele, time, trkpt end tag; with a device speed (m/s), a fifth
+// line "<speed>" before the end tag, as GPX 1.0 loggers write it.
 void append_point(std::string& out, int64_t lat_nanodegrees, int64_t lon_nanodegrees, double elevation,
-                  int64_t seconds);
+                  int64_t seconds, std::optional<double> speed_ms = std::nullopt);
 
 }  // namespace lurendo::bench

@@ -66,8 +66,11 @@ bool write_track(const TrackOptions& options, const TrackSink& sink) {
             fix.longitude += next_spike->dlon;
             ++next_spike;
         }
+        // The receiver's own speed is the simulated one, free of the position noise.
+        const std::optional<double> speed =
+            options.device_speeds ? std::optional<double>(session.speed_kmh() / 3.6) : std::nullopt;
         append_point(piece, nanodegrees(fix.latitude), nanodegrees(fix.longitude), fix.elevation,
-                     options.start_second + i);
+                     options.start_second + i, speed);
         if (piece.size() >= kPieceBytes) {
             if (!sink(piece))
                 return false;

@@ -13,6 +13,7 @@ struct TrackOptions {
     uint64_t seed = 1;
     int64_t spikes = 0;                // isolated points thrown 0.05 to 0.2 degree off the track
     int64_t start_second = 10 * 3600;  // time of day of the first point
+    bool device_speeds = false;        // every point also records the speed the receiver measured
 };
 
 // Every spike needs a stretch of four points of its own, so that no two spikes touch.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -147,6 +148,31 @@ TEST(TrackGenerator, SameSeedSameTrackAndSpikesChangeOnlyTheirOwnPoints) {
         }
     }
     EXPECT_EQ(differing, 4);
+}
+
+// The receiver's speed adds one line per point and changes nothing else; a run then takes its results from
+// it: smooth where the positions are noisy, so its short results never exceed the simulated top speed.
+TEST(TrackGenerator, DeviceSpeedsAddALinePerPointAndBecomeTheResults) {
+    const TrackOptions plain{.points = 3000, .seed = 5};
+    TrackOptions with = plain;
+    with.device_speeds = true;
+    std::vector<std::string> lines = crlf_lines(generate(with));
+    ASSERT_EQ(lines.size(), 5 + 5 * 3000 + 3u);
+    double fastest = 0;
+    std::erase_if(lines, [&](const std::string& line) {
+        if (!has_shape(line, "        <speed>9.999</speed>") &&
+            !has_shape(line, "        <speed>99.999</speed>"))
+            return false;
+        fastest = std::max(fastest, std::stod(line.substr(15)) * 3.6);
+        return true;
+    });
+    EXPECT_EQ(lines, crlf_lines(generate(plain)));
+
+    test::TempDir dir;
+    const RisultatoRun r = test::run_bytes(dir, generate(with)).report;
+    EXPECT_TRUE((r.fonte == FonteVelocita::Doppler));
+    ASSERT_TRUE(r.velocita.due_s.has_value());
+    EXPECT_LE(*r.velocita.due_s, fastest + 1e-9);
 }
 
 TEST(TrackGenerator, ClockTicksOncePerSecondAcrossMidnight) {
