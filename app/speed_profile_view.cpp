@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygon>
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
@@ -14,12 +15,38 @@ namespace lurendo {
 namespace {
 
 const QColor kPlaningYellow(255, 255, 192);  // the planing row of the results grid
-constexpr int kLeftMargin = 26;              // room for the km/h labels
-constexpr int kBottomMargin = 16;            // room for the time labels and the spike marks
+const QColor kJumpRed(220, 0, 0);
+constexpr int kAxisGap = 4;     // between a speed label and the axis
+constexpr int kLabelGap = 2;    // the least room between two labels
+constexpr int kMarkHeight = 7;  // the triangles under the time axis where a spike was dropped
+constexpr int kRightMargin = 3;
 constexpr double kSecondsPerDay = 86400;
+const QString kUnit = "km/h";
 
 QString one_decimal(double value) {
     return QString::fromStdString(testo_velocita(value));
+}
+
+QString whole(double kmh) {
+    return QString::number(kmh, 'f', 0);
+}
+
+// Adds `label` unless it would come closer than `gap` pixels to one already placed.
+bool place(std::vector<EtichettaProfilo>& placed, EtichettaProfilo label, int gap = kLabelGap) {
+    const QRect around = label.rettangolo.adjusted(-gap, -gap, gap, gap);
+    for (const EtichettaProfilo& other : placed)
+        if (around.intersects(other.rettangolo))
+            return false;
+    placed.push_back(std::move(label));
+    return true;
+}
+
+// The least of 1, 2, 5, 10, 20, 50… not under `at_least`.
+double round_step(double at_least) {
+    for (double decade = 1;; decade *= 10)
+        for (const double factor : {1.0, 2.0, 5.0})
+            if (factor * decade >= at_least)
+                return factor * decade;
 }
 
 }  // namespace
@@ -44,8 +71,64 @@ void VistaProfilo::svuota() {
     update();
 }
 
+// The margins hold the labels: the speeds on the left, the unit above the plot beside the top speed,
+// the jump marks and then the times below.
 QRect VistaProfilo::plot() const {
-    return rect().adjusted(kLeftMargin, 7, -2, -kBottomMargin);
+    const QFontMetrics metrics = fontMetrics();
+    const int widest = std::max(metrics.horizontalAdvance(whole(top_speed_)),
+                                metrics.horizontalAdvance(whole(kPlaningSpeed)));
+    const int text = metrics.height();
+    return rect().adjusted(widest + kAxisGap + 2, text + kLabelGap, -kRightMargin, -(kMarkHeight + 3 + text));
+}
+
+double VistaProfilo::y_of(const QRect& area, double kmh) const {
+    return area.bottom() - kmh * (area.bottom() - area.top()) / top_speed_;
+}
+
+std::vector<EtichettaProfilo> VistaProfilo::labels(const QRect& area) const {
+    std::vector<EtichettaProfilo> placed;
+    const QFontMetrics metrics = fontMetrics();
+    const int text = metrics.height();
+    place(placed, {QRect(area.left() + 3, 0, metrics.horizontalAdvance(kUnit), text), kUnit});
+
+    // Speeds, right-aligned before the axis: 0, the planing threshold and the top first, then round
+    // values a step apart that keeps them well clear of each other, where they stay as clear of those.
+    const auto speed = [&](double kmh) {
+        const QString label = whole(kmh);
+        const int width = metrics.horizontalAdvance(label);
+        const int y = static_cast<int>(std::lround(y_of(area, kmh))) - text / 2;
+        return EtichettaProfilo{QRect(area.left() - kAxisGap - width, y, width, text), label};
+    };
+    place(placed, speed(0));
+    place(placed, speed(kPlaningSpeed));
+    place(placed, speed(top_speed_));
+    const double pixels_per_kmh = (area.bottom() - area.top()) / top_speed_;
+    const double at_least = 1.5 * text / pixels_per_kmh;
+    if (at_least > 0 && at_least < top_speed_) {
+        const double step = round_step(at_least);
+        for (double kmh = step; kmh < top_speed_; kmh += step)
+            place(placed, speed(kmh), text / 2);
+    }
+
+    // Times of day under the jump marks: the start, the end, then the middle.
+    const double span = profile_.larghezza * static_cast<double>(profile_.colonne.size());
+    const int y = area.bottom() + kMarkHeight + 3;
+    const auto time = [&](double elapsed, double anchor, double alignment) {
+        const QString label = clock(elapsed, false);
+        const int width = metrics.horizontalAdvance(label);
+        const int x = static_cast<int>(std::lround(anchor - alignment * width));
+        return EtichettaProfilo{QRect(x, y, width, text), label};
+    };
+    place(placed, time(0, area.left(), 0));
+    place(placed, time(span, area.right() + 1, 1));
+    place(placed, time(span / 2, (area.left() + area.right() + 1) / 2.0, 0.5));
+    return placed;
+}
+
+std::vector<EtichettaProfilo> VistaProfilo::etichette() const {
+    if (vuota())
+        return {};
+    return labels(plot());
 }
 
 std::optional<size_t> VistaProfilo::column_at(int x) const {
@@ -56,19 +139,24 @@ std::optional<size_t> VistaProfilo::column_at(int x) const {
     return std::min(n - 1, static_cast<size_t>((x - area.left()) * static_cast<double>(n) / area.width()));
 }
 
-QString VistaProfilo::clock(double elapsed) const {
+QString VistaProfilo::clock(double elapsed, bool seconds) const {
     const double start = profile_.ora_inizio.value_or(0);
-    const auto seconds = static_cast<long>(std::fmod(start + elapsed, kSecondsPerDay));
-    return QString("%1:%2").arg(seconds / 3600, 2, 10, QChar('0')).arg(seconds / 60 % 60, 2, 10, QChar('0'));
+    const auto time = static_cast<long>(std::fmod(start + elapsed, kSecondsPerDay));
+    QString text =
+        QString("%1:%2").arg(time / 3600, 2, 10, QChar('0')).arg(time / 60 % 60, 2, 10, QChar('0'));
+    if (seconds)
+        text += QString(":%1").arg(time % 60, 2, 10, QChar('0'));
+    return text;
 }
 
+// A pixel spans many seconds of a long track: the tooltip names the column's middle to the second.
 QString VistaProfilo::testo_a(int x) const {
     const std::optional<size_t> column = column_at(x);
     if (!column)
         return {};
     const ColonnaProfilo& c = profile_.colonne[*column];
     const double middle = (static_cast<double>(*column) + 0.5) * profile_.larghezza;
-    QString text = clock(middle) + "  " + one_decimal(c.v_media) + " km/h";
+    QString text = clock(middle, true) + "  " + one_decimal(c.v_media) + " km/h";
     if (c.quota_planata >= 0.5)
         text += "  in planata";
     return text;
@@ -91,7 +179,7 @@ void VistaProfilo::paintEvent(QPaintEvent*) {
     const auto x_of = [&](double column) {
         return area.left() + column * area.width() / static_cast<double>(n);
     };
-    const auto y_of = [&](double kmh) { return area.bottom() - kmh * area.height() / top_speed_; };
+    const auto y = [&](double kmh) { return y_of(area, kmh); };
     const QColor ink = palette().color(QPalette::WindowText);
 
     // Planing parts: the area under the mean speed, in the grid's yellow with a thin outline.
@@ -99,20 +187,20 @@ void VistaProfilo::paintEvent(QPaintEvent*) {
         const ColonnaProfilo& c = profile_.colonne[i];
         if (c.tempo <= 0)
             continue;
-        const QRectF under(QPointF(x_of(static_cast<double>(i)), y_of(c.v_media)),
+        const QRectF under(QPointF(x_of(static_cast<double>(i)), y(c.v_media)),
                            QPointF(x_of(static_cast<double>(i) + 1), area.bottom()));
         if (c.quota_planata >= 0.5)
             p.fillRect(under, kPlaningYellow);
         // The spread of the column's legs, faint behind the mean.
         p.setPen(QColor(170, 170, 170));
         const double x = x_of(static_cast<double>(i) + 0.5);
-        p.drawLine(QPointF(x, y_of(c.v_min)), QPointF(x, y_of(c.v_max)));
+        p.drawLine(QPointF(x, y(c.v_min)), QPointF(x, y(c.v_max)));
     }
     QPainterPath mean;
     bool started = false;
     for (size_t i = 0; i < n; ++i) {
         const ColonnaProfilo& c = profile_.colonne[i];
-        const QPointF point(x_of(static_cast<double>(i) + 0.5), y_of(c.v_media));
+        const QPointF point(x_of(static_cast<double>(i) + 0.5), y(c.v_media));
         if (started)
             mean.lineTo(point);
         else
@@ -126,34 +214,33 @@ void VistaProfilo::paintEvent(QPaintEvent*) {
 
     // The planing threshold and the axes.
     p.setPen(QPen(ink, 1, Qt::DashLine));
-    p.drawLine(QPointF(area.left(), y_of(kPlaningSpeed)), QPointF(area.right(), y_of(kPlaningSpeed)));
+    p.drawLine(QPointF(area.left(), y(kPlaningSpeed)), QPointF(area.right(), y(kPlaningSpeed)));
     p.setPen(ink);
     p.drawLine(area.bottomLeft(), area.bottomRight());
     p.drawLine(area.bottomLeft(), area.topLeft());
 
-    // Sparse labels: the top speed, 18 and 0 km/h; the start, middle and end of the track.
-    const QFontMetrics metrics = fontMetrics();
-    for (const double kmh : {0.0, kPlaningSpeed, top_speed_}) {
-        const QString label = QString::number(kmh, 'f', 0);
-        p.drawText(QRectF(0, y_of(kmh) - 7, kLeftMargin - 3, 14), Qt::AlignRight | Qt::AlignVCenter, label);
+    // The labels, with a short tick on the axis for each speed.
+    for (const EtichettaProfilo& label : labels(area)) {
+        p.drawText(label.rettangolo, Qt::AlignLeft | Qt::AlignVCenter, label.testo);
+        const QRect& r = label.rettangolo;
+        const int y = r.top() + r.height() / 2;  // the speed's own height, as `labels` centres it
+        if (r.right() < area.left())
+            p.drawLine(area.left() - kAxisGap + 1, y, area.left() - 1, y);
     }
-    const double span = profile_.larghezza * static_cast<double>(n);
-    const int label_y = area.bottom() + 3 + metrics.ascent();
-    p.drawText(QPointF(area.left(), label_y), clock(0));
-    const QString end = clock(span);
-    p.drawText(QPointF(area.right() - metrics.horizontalAdvance(end), label_y), end);
-    const QString middle = clock(span / 2);
-    p.drawText(QPointF((area.left() + area.right() - metrics.horizontalAdvance(middle)) / 2.0, label_y),
-               middle);
-    p.drawText(QRectF(area.left() + 3, area.top(), 60, 14), Qt::AlignLeft | Qt::AlignTop, "km/h");
 
-    // Where GPS spikes were dropped: small red marks just under the time axis.
-    p.setPen(QPen(QColor(220, 0, 0), 2));
+    // Where GPS spikes were dropped: red triangles pointing up at the time axis, in the margin under it
+    // so that they never hide the curve, kept whole inside the widget.
+    p.setPen(kJumpRed);
+    p.setBrush(kJumpRed);
+    const int half = kMarkHeight / 2;
+    const int top = area.bottom() + 2;
     for (size_t i = 0; i < n; ++i) {
-        if (profile_.colonne[i].salto) {
-            const double x = x_of(static_cast<double>(i) + 0.5);
-            p.drawLine(QPointF(x, area.bottom() + 1), QPointF(x, area.bottom() + 3));
-        }
+        if (!profile_.colonne[i].salto)
+            continue;
+        const int x = std::clamp(static_cast<int>(std::lround(x_of(static_cast<double>(i) + 0.5))),
+                                 area.left() + half, area.right() - half);
+        p.drawPolygon(QPolygon({QPoint(x, top), QPoint(x - half, top + kMarkHeight - 1),
+                                QPoint(x + half, top + kMarkHeight - 1)}));
     }
 }
 
