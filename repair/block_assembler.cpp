@@ -1,22 +1,23 @@
 #include "repair/block_assembler.h"
 
+#include "repair/scan.h"
+
 namespace lurendo {
 
-// One pass over the text: this runs for every piece.
+// Each of the three words holds a letter that no other does: the "l" of "ele", the "m" of "time", the "k"
+// of "trkpt". The search jumps from one of those letters to the next and looks around it; a piece with
+// none of them, like most extension lines, is passed over at the pace of a byte search.
 bool mentions_point(std::string_view text) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    for (; p < end; ++p) {
-        const size_t left = static_cast<size_t>(end - p);
-        if (*p == 't') {
-            if (left >= 5 && p[1] == 'r' && p[2] == 'k' && p[3] == 'p' && p[4] == 't')
-                return true;
-            if (left >= 4 && p[1] == 'i' && p[2] == 'm' && p[3] == 'e')
-                return true;
-        } else if (*p == 'e') {
-            if (left >= 3 && p[1] == 'l' && p[2] == 'e')
-                return true;
-        }
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const auto around = [&](const char* p, size_t before, std::string_view word) {
+        return static_cast<size_t>(p - begin) >= before &&
+               static_cast<size_t>(end - p) + before >= word.size() &&
+               std::string_view(p - before, word.size()) == word;
+    };
+    for (const char* p = begin; (p = find_one_of(p, end, 'l', 'm', 'k')) < end; ++p) {
+        if (*p == 'l' ? around(p, 1, "ele") : *p == 'm' ? around(p, 2, "time") : around(p, 2, "trkpt"))
+            return true;
     }
     return false;
 }

@@ -50,6 +50,37 @@ inline const char* find_either(const char* from, const char* to, char a, char b)
 }
 #endif
 
+// First `a`, `b` or `c` in [from, to), or `to`.
+inline const char* find_one_of(const char* from, const char* to, char a, char b, char c) {
+#if defined(__SSE2__)
+    if (to - from >= 16) {
+        const __m128i wanted_a = _mm_set1_epi8(a);
+        const __m128i wanted_b = _mm_set1_epi8(b);
+        const __m128i wanted_c = _mm_set1_epi8(c);
+        const auto mask_at = [&](const char* p) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i ab = _mm_or_si128(_mm_cmpeq_epi8(chunk, wanted_a), _mm_cmpeq_epi8(chunk, wanted_b));
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(ab, _mm_cmpeq_epi8(chunk, wanted_c))));
+        };
+        for (; to - from >= 16; from += 16) {
+            if (const unsigned mask = mask_at(from))
+                return from + __builtin_ctz(mask);
+        }
+        if (from == to)
+            return to;
+        // As find_either does: the last 16 bytes in one load, less those already scanned.
+        const unsigned mask = mask_at(to - 16) >> static_cast<unsigned>(16 - (to - from));
+        return mask != 0 ? from + __builtin_ctz(mask) : to;
+    }
+#endif
+    for (; from < to; ++from) {
+        if (*from == a || *from == b || *from == c)
+            return from;
+    }
+    return to;
+}
+
 // First CR or LF in [from, to), or `to`.
 inline const char* find_line_end(const char* from, const char* to) {
     return find_either(from, to, '\r', '\n');

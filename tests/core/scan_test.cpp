@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "repair/block_assembler.h"
 #include "repair/chunked_array.h"
 #include "repair/scan.h"
 
@@ -43,6 +45,34 @@ TEST(Scan, FindsTheFirstMarkOrTheEndAtEveryLengthAndPosition) {
         EXPECT_EQ(find_line_end(text.data(), text.data() + text.size()), text.data() + expected)
             << text.size();
     });
+}
+
+TEST(Scan, FindsTheFirstOfThreeMarksAtEveryLengthAndPosition) {
+    for (const char mark : {'l', 'm', 'k'}) {
+        for_each_text(mark, [](std::string_view text) {
+            const size_t expected = std::min(text.find_first_of("lmk"), text.size());
+            EXPECT_EQ(find_one_of(text.data(), text.data() + text.size(), 'l', 'm', 'k'),
+                      text.data() + expected)
+                << text.size();
+        });
+    }
+}
+
+// The word test jumps between the letters only its words hold; it must agree with a plain search for the
+// words, in random texts made of their letters and of the speed lines loggers write.
+TEST(Scan, APieceMentionsAPointExactlyWhenItHoldsOneOfTheWords) {
+    std::mt19937 random(3);
+    const std::string letters = "trkpimel<>/ sd";
+    for (int n = 0; n < 20000; ++n) {
+        std::string text(random() % 40, ' ');
+        for (char& c : text)
+            c = letters[random() % letters.size()];
+        const bool expected = text.find("trkpt") != std::string::npos ||
+                              text.find("time") != std::string::npos || text.find("ele") != std::string::npos;
+        ASSERT_EQ(mentions_point(text), expected) << '"' << text << '"';
+    }
+    EXPECT_FALSE(mentions_point("        <speed>12.345</speed>"));
+    EXPECT_TRUE(mentions_point("<gpxtpx:speed>1</gpxtpx:speed><time>"));
 }
 
 TEST(Scan, VisitsEveryMarkOnceInOrderAndStopsWhenAsked) {
