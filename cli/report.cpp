@@ -107,6 +107,7 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
     keys["fonte_velocita"] = nullptr;
     keys["intervallo_mediano_s"] = nullptr;
     nlohmann::ordered_json speeds = nlohmann::ordered_json::object();
+    nlohmann::ordered_json speed_texts = nlohmann::ordered_json::object();
     nlohmann::ordered_json from_positions = nlohmann::ordered_json::object();
     nlohmann::ordered_json share = nullptr;
     for (const Voce& v : r.voci) {
@@ -121,6 +122,7 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
                 break;
             case TipoVoce::Velocita:
                 speeds[v.chiave] = v.valore ? nlohmann::ordered_json(*v.valore) : nullptr;
+                speed_texts[v.chiave] = v.testo;
                 from_positions[v.chiave] =
                     v.valore_posizioni ? nlohmann::ordered_json(*v.valore_posizioni) : nullptr;
                 break;
@@ -135,6 +137,7 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
                 break;
         }
     }
+    keys["lbl_velocita"] = speed_texts;  // the results as the window shows them
     nlohmann::ordered_json o = nlohmann::ordered_json::object();
     for (auto& [key, value] : keys)
         o[key] = std::move(value);

@@ -1,5 +1,7 @@
 #include "common/numbers.h"
 
+#include <fast_float/fast_float.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -64,7 +66,9 @@ std::optional<double> read_number(std::string_view text, char decimal_sep, char 
     if (!any_digit)
         return std::nullopt;
     double value = 0;
-    const auto [ptr, ec] = std::from_chars(clean, clean + len, value, std::chars_format::fixed);
+    // fast_float: the correctly rounded reading std::from_chars gives, also where the standard library
+    // has no floating-point from_chars (WebAssembly's).
+    const auto [ptr, ec] = fast_float::from_chars(clean, clean + len, value, fast_float::chars_format::fixed);
     if (ec != std::errc() || ptr != clean + len)
         return std::nullopt;
     return negative ? -value : value;

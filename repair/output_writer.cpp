@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "common/threads.h"
+
 namespace lurendo {
 
 namespace {
@@ -37,6 +39,16 @@ void OutputWriter::punto(const PuntoLetto& punto) {
 }
 
 void OutputWriter::hand_over() {
+    if (!kHelperThreads) {
+        // No thread to write beside the run: each full block is written here.
+        errno = 0;
+        if (!file_->write(buffer_.data(), buffer_.size())) {
+            failed_ = true;
+            error_ = errno;
+        }
+        buffer_.clear();
+        return;
+    }
     if (!writer_.joinable())
         writer_ = std::thread([this] { write_loop(); });
     std::unique_lock lock(mutex_);

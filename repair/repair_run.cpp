@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "common/threads.h"
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
 #include "repair/output_document.h"
@@ -33,7 +34,7 @@ class Alongside {
     Alongside& operator=(const Alongside&) = delete;
 
     void start() {
-        if (!work_ || thread_.joinable())
+        if (!kHelperThreads || !work_ || thread_.joinable())
             return;
         store_.condividi();
         thread_ = std::thread([this] {

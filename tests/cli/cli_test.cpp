@@ -201,6 +201,12 @@ TEST_F(Cli, JsonHoldsEveryKeyAndTheWorkedFigures) {
     EXPECT_TRUE(contains(r.out, "\"lbl_risultato\": \"Procedura eseguita. File: " + out + "\""));
     EXPECT_TRUE(contains(r.out, "\"file_out\": \"" + out + "\""));
     EXPECT_TRUE(contains(r.out, "\"2s\": 24.5")) << r.out;
+    const auto parsed = nlohmann::json::parse(r.out);
+    EXPECT_EQ(parsed["lbl_velocita"]["2s"], "24,5");  // the texts as the window shows them
+    EXPECT_EQ(parsed["lbl_velocita"]["10s"], "–");
+    EXPECT_EQ(parsed["fonte_velocita"], "posizioni");
+    EXPECT_EQ(parsed["intervallo_mediano_s"], 4);
+    EXPECT_EQ(parsed["velocita_posizioni"]["2s"], 24.5);
     EXPECT_TRUE(contains(r.out, "\"10s\": null"));
     EXPECT_TRUE(contains(r.out, "\"planata_percento\": 50"));
     const size_t open = r.out.find_first_not_of(" \n");

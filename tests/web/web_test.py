@@ -1,0 +1,255 @@
+"""The web page in a real browser: headless Chromium driven through ChromeDriver loads tracks through the
+file input, as a user picks them, and what the page shows and offers for download must be exactly what
+lurendo-cli gives for the same track.
+
+Usage: web_test.py --page DIR --cli LURENDO_CLI [--shared DIR] [--screens DIR] [--bench TRACK]
+"""
+
+import argparse
+import functools
+import http.server
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+CORPUS_TRACKS = [
+    "ws-motion-gpx10-20220716.gpx",  # device speeds in GPX 1.0
+    "mapsource-mixed-crlf-cr.gpx",  # every kind of line end
+    "garminconnect-activity.gpx",  # a slow track, extensions on their own lines
+]
+FIGURES = ["lbl_tempo_tot", "lbl_dist_tot", "lbl_tempo_parz", "lbl_dist_parz"]
+
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, condition, what):
+        if condition:
+            self.passed += 1
+        else:
+            self.failed += 1
+            print("FALLITO: " + what, flush=True)
+
+
+class Files(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
+                      ".js": "text/javascript"}
+
+    def log_message(self, *args):
+        pass
+
+
+def serve(folder):
+    handler = functools.partial(Files, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
+def browser(downloads, profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--disable-quic", "--user-data-dir=" + profile, "--window-size=1280,900", "--lang=it"]:
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": downloads,
+                                              "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
+    return driver
+
+
+def cli_run(cli, folder, name):
+    """lurendo-cli --json on `name` inside `folder`, as the page sees it: a bare file name."""
+    done = subprocess.run([cli, "--json", "-o", "cli-out.gpx", name], cwd=folder, capture_output=True)
+    report = json.loads(done.stdout)
+    out = os.path.join(folder, "cli-out.gpx")
+    data = None
+    if report["esito"] == "eseguito":
+        with open(out, "rb") as f:
+            data = f.read()
+        os.remove(out)
+    return report, data
+
+
+def load(driver, url, path, timeout=300):
+    driver.get(url)
+    driver.find_element(By.ID, "scelta_file").send_keys(path)
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if driver.execute_script("return document.body.dataset.stato") == "concluso":
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def downloaded(driver, downloads, timeout=60):
+    for name in os.listdir(downloads):
+        os.remove(os.path.join(downloads, name))
+    driver.find_element(By.ID, "cmd_scarica").click()
+    target = os.path.join(downloads, "out.gpx")
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        names = os.listdir(downloads)
+        if "out.gpx" in names and not any(n.endswith(".crdownload") for n in names):
+            with open(target, "rb") as f:
+                return f.read()
+        time.sleep(0.05)
+    return None
+
+
+def page_texts(driver):
+    figures = {key: driver.find_element(By.ID, key).text for key in FIGURES}
+    rows = driver.find_elements(By.CSS_SELECTOR, "#tabella_velocita tr")
+    speeds = [row.find_element(By.TAG_NAME, "td").text for row in rows]
+    return figures, speeds
+
+
+def check_track(driver, url, results, cli, folder, name, downloads):
+    report, expected = cli_run(cli, folder, name)
+    if not load(driver, url, os.path.join(folder, name)):
+        results.check(False, name + ": the page never finished")
+        return
+    status = driver.find_element(By.ID, "lbl_risultato").text
+    results.check(status.startswith("Procedura eseguita."), name + ": status " + status)
+    figures, speeds = page_texts(driver)
+    for key in FIGURES:
+        results.check(figures[key] == report[key], f"{name}: {key} {figures[key]!r} != {report[key]!r}")
+    cli_speeds = list(report["lbl_velocita"].values())
+    results.check(speeds[: len(cli_speeds)] == cli_speeds, f"{name}: speeds {speeds} != {cli_speeds}")
+    results.check(driver.find_element(By.ID, "fonte_velocita").text != "", name + ": no source of the speeds")
+    data = downloaded(driver, downloads)
+    results.check(data is not None and data == expected,
+                  f"{name}: downloaded out.gpx differs ({len(data or b'')} bytes, lurendo-cli {len(expected)})")
+
+
+def check_empty(driver, url, results, cli, folder):
+    name = "vuota.gpx"
+    with open(os.path.join(folder, name), "wb"):
+        pass
+    report, _ = cli_run(cli, folder, name)
+    results.check(load(driver, url, os.path.join(folder, name)), "empty file: the page never finished")
+    status = driver.find_element(By.ID, "lbl_risultato").text
+    results.check(status == report["lbl_risultato"], f"empty file: {status!r} != {report['lbl_risultato']!r}")
+    results.check(not driver.find_element(By.ID, "cmd_scarica").is_displayed(), "empty file: download offered")
+    figures, _ = page_texts(driver)
+    results.check(all(v == "" for v in figures.values()), "empty file: figures shown " + str(figures))
+
+
+def check_layout(driver, url, results, sample, screens):
+    """Keyboard first, then the phone's width: the grid, the profile and the table one under the other."""
+    driver.get(url)
+    driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
+    focused = driver.execute_script("return document.activeElement.id")
+    results.check(focused == "cmd_ripara", "Tab does not reach Ripara first: " + str(focused))
+    load(driver, url, sample)
+    if screens:
+        driver.save_screenshot(os.path.join(screens, "web-desktop.png"))
+    driver.set_window_size(360, 800)
+    time.sleep(0.3)
+    boxes = driver.execute_script(
+        "return ['griglia', 'profilo', 'tabella_velocita'].map(id => document.getElementById(id)"
+        ".getBoundingClientRect()).map(r => [r.left, r.top, r.right, r.bottom]);")
+    stacked = boxes[0][3] <= boxes[1][1] and boxes[1][3] <= boxes[2][1]
+    fits = all(box[2] <= 360 for box in boxes)
+    results.check(stacked and fits, "at 360 px the results do not stack within the width: " + str(boxes))
+    if screens:
+        driver.save_screenshot(os.path.join(screens, "web-telefono.png"))
+    driver.set_window_size(1280, 900)
+
+
+def bench(driver, url, cli, track, runs=3):
+    """The page's run on `track` against lurendo-cli's, medians of `runs` each, and whether the page kept
+    answering while the core worked."""
+    folder = tempfile.mkdtemp()
+    native = []
+    try:
+        for _ in range(runs):
+            start = time.time()
+            subprocess.run([cli, "-o", os.path.join(folder, "out.gpx"), track], check=True, capture_output=True)
+            native.append(time.time() - start)
+    finally:
+        shutil.rmtree(folder)
+    page = []
+    stages = []
+    slowest_answer = 0
+    for _ in range(runs):
+        driver.get(url)
+        driver.find_element(By.ID, "scelta_file").send_keys(track)
+        while driver.execute_script("return document.body.dataset.stato") != "concluso":
+            asked = time.time()
+            driver.execute_script("return document.getElementById('lbl_risultato').textContent")
+            slowest_answer = max(slowest_answer, time.time() - asked)
+            time.sleep(0.02)
+        page.append(float(driver.execute_script("return document.body.dataset.durata")) / 1000)
+        stages.append(driver.execute_script("return document.body.dataset.tempi"))
+    page_s = statistics.median(page)
+    native_s = statistics.median(native)
+    print(f"page: {page_s:.2f} s from the choice to the figures (worker, ms: {stages[-1]}); "
+          f"lurendo-cli: {native_s:.2f} s; ratio {page_s / native_s:.1f} (medians of {runs}); "
+          f"slowest answer of the page while running: {slowest_answer * 1000:.0f} ms")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--shared")
+    parser.add_argument("--sample")
+    parser.add_argument("--screens")
+    parser.add_argument("--bench")
+    args = parser.parse_args()
+
+    results = Results()
+    server = serve(args.page)
+    url = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+    work = tempfile.mkdtemp(prefix="lurendo-web-")
+    downloads = os.path.join(work, "scaricati")
+    tracks = os.path.join(work, "tracce")
+    os.makedirs(downloads)
+    os.makedirs(tracks)
+    driver = browser(downloads, os.path.join(work, "profilo"))
+    try:
+        if args.bench:
+            bench(driver, url, args.cli, args.bench)
+            return 0
+        names = []
+        if args.sample:
+            shutil.copy(args.sample, tracks)
+            names.append(os.path.basename(args.sample))
+        corpus = os.path.join(args.shared or "", "gpx-corpus")
+        if args.shared and os.path.isdir(corpus):
+            for name in CORPUS_TRACKS:
+                shutil.copy(os.path.join(corpus, name), tracks)
+                names.append(name)
+        else:
+            print("corpus not found: its tracks are skipped")
+        for name in names:
+            check_track(driver, url, results, args.cli, tracks, name, downloads)
+        check_empty(driver, url, results, args.cli, tracks)
+        if args.sample:
+            check_layout(driver, url, results, os.path.join(tracks, os.path.basename(args.sample)), args.screens)
+    finally:
+        driver.quit()
+        server.shutdown()
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"web: {results.passed} passed, {results.failed} failed")
+    return 0 if results.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,44 @@
+// The worker that runs the core, so that the page keeps answering during a long run. It receives one track
+// as the File the user chose ({file}); the core reads it block by block as it goes. The worker posts the
+// line count as the run goes ({tipo: "avanzamento", testo}) and at the end the report with out.gpx as a
+// Blob ({tipo: "fine", resoconto, uscita}), or {tipo: "errore"} when the core itself failed. A file that
+// cannot be read is the core's own read error, told as the window tells it.
+"use strict";
+
+importScripts("lurendo.js");
+const modulo = creaLurendo();
+
+function stringa(m, testo) {
+  const lunghezza = m.lengthBytesUTF8(testo) + 1;
+  const indirizzo = m._malloc(lunghezza);
+  m.stringToUTF8(testo, indirizzo, lunghezza);
+  return indirizzo;
+}
+
+// The track of the run in progress, read by the core block by block (see read_track in web_entry.cpp).
+self.traccia = null;
+
+onmessage = async (evento) => {
+  try {
+    const inizio_lavoro = performance.now();
+    const m = await modulo;
+    const { file } = evento.data;
+    self.traccia = { file, letti: 0, da: 0, fetta: null };
+    const indirizzo_nome = stringa(m, file.name);
+    const pronto = performance.now();
+    const risposta = m._lurendo_ripara(indirizzo_nome, file.size);
+    const riparata = performance.now();
+    const resoconto = JSON.parse(m.UTF8ToString(risposta));
+    m._free(indirizzo_nome);
+    self.traccia = null;
+    const inizio = m._lurendo_out_gpx();
+    const uscita = new Blob([m.HEAPU8.subarray(inizio, inizio + m._lurendo_out_gpx_byte())],
+                            { type: "application/gpx+xml" });
+    // Where the time went, in milliseconds, for the page's own measurements.
+    const tempi = { avvio: pronto - inizio_lavoro, riparazione: riparata - pronto,
+                    resoconto: performance.now() - riparata };
+    postMessage({ tipo: "fine", resoconto, uscita, tempi });
+  } catch (errore) {
+    postMessage({ tipo: "errore", messaggio: String(errore) });
+  }
+};

@@ -1,0 +1,62 @@
+#include "web/page_files.h"
+
+#include <cerrno>
+
+namespace lurendo::web {
+
+class PageFiles::Input final : public InputFile {
+  public:
+    explicit Input(TrackReader read_track) : read_track_(read_track) {}
+    long read(char* buffer, size_t capacity) override {
+        const long n = read_track_(buffer, capacity);
+        if (n < 0)
+            errno = EIO;
+        return n < 0 ? kError : n;
+    }
+
+  private:
+    TrackReader read_track_;
+};
+
+class PageFiles::Output final : public OutputFile {
+  public:
+    explicit Output(std::string& bytes) : bytes_(bytes) {}
+    bool write(const char* data, size_t size) override {
+        bytes_.append(data, size);
+        return true;
+    }
+    bool close() override { return true; }
+
+  private:
+    std::string& bytes_;
+};
+
+std::unique_ptr<InputFile> PageFiles::open_input(const std::string& path) {
+    if (path != track_name_) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    return std::make_unique<Input>(read_track_);
+}
+
+std::unique_ptr<OutputFile> PageFiles::create_temporary_beside(const std::string& final_path,
+                                                               std::string& temp_path) {
+    temp_path = final_path + ".tmp";
+    temporary_.clear();
+    // The repaired document is about as long as the track: no copying as it grows.
+    temporary_.reserve(size_hint_ + (64 << 10));
+    return std::make_unique<Output>(temporary_);
+}
+
+bool PageFiles::replace(const std::string&, const std::string&) {
+    out_gpx_ = std::move(temporary_);
+    temporary_.clear();
+    return true;
+}
+
+void PageFiles::remove(const std::string&) {
+    temporary_.clear();
+    temporary_.shrink_to_fit();
+}
+
+}  // namespace lurendo::web

@@ -1,0 +1,130 @@
+// The core as the page's worker calls it: one track's bytes in, out.gpx's bytes and the run's report out,
+// with the line count posted to the page while the run goes on.
+#include <emscripten/emscripten.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/report.h"
+#include "run/status_text.h"
+#include "web/page_files.h"
+
+// The bodies of EM_JS are JavaScript, which the C++ formatter would break.
+// clang-format off
+
+// The worker's own postMessage: the page receives the status text ("Righe elaborate: N") as a message.
+EM_JS(void, post_progress, (const char* testo), {
+    if (typeof postMessage === "function")
+        postMessage({tipo: "avanzamento", testo: UTF8ToString(testo)});
+});
+
+// The next bytes of the track the worker was given (its global `traccia`) into the run's buffer. The file
+// is read with FileReaderSync 16 MB at a time, since each read has a fixed cost of its own: the whole file
+// is never held in memory.
+EM_JS(long, read_track, (char* buffer, size_t capacity), {
+    try {
+        const t = traccia;
+        if (!t.fetta || t.letti >= t.da + t.fetta.length) {
+            const fino = t.letti + Math.max(capacity, 16 << 20);
+            t.fetta = new Uint8Array(new FileReaderSync().readAsArrayBuffer(t.file.slice(t.letti, fino)));
+            t.da = t.letti;
+        }
+        const dati = t.fetta.subarray(t.letti - t.da, Math.min(t.fetta.length, t.letti - t.da + capacity));
+        HEAPU8.set(dati, buffer);
+        t.letti += dati.length;
+        return dati.length;
+    } catch (errore) {
+        return -1;
+    }
+});
+
+// clang-format on
+
+namespace {
+
+using namespace lurendo;
+using web::PageFiles;
+
+constexpr char kOutputName[] = "out.gpx";
+
+std::string g_report;  // the JSON of the last run
+std::string g_out;     // out.gpx of the last run; empty when it wrote nothing
+
+const char* kind_of(TipoVoce tipo) {
+    switch (tipo) {
+        case TipoVoce::Testo:
+            return "testo";
+        case TipoVoce::Cifra:
+            return "cifra";
+        case TipoVoce::Velocita:
+            return "velocita";
+        case TipoVoce::Quota:
+            return "quota";
+        case TipoVoce::Fonte:
+            return "fonte";
+        case TipoVoce::Intervallo:
+            return "intervallo";
+    }
+    return "testo";
+}
+
+nlohmann::ordered_json entries(const std::vector<Voce>& voci) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Voce& v : voci) {
+        list.push_back({{"chiave", v.chiave},
+                        {"tipo", kind_of(v.tipo)},
+                        {"titolo", v.titolo},
+                        {"testo", v.testo},
+                        {"nodi", v.nodi},
+                        {"posizioni", v.posizioni},
+                        {"posizioni_nodi", v.posizioni_nodi}});
+    }
+    return list;
+}
+
+// The profile's columns for drawing, each with its speed as the report writes speeds.
+nlohmann::ordered_json profile(const ProfiloVelocita& p) {
+    nlohmann::ordered_json columns = nlohmann::ordered_json::array();
+    for (const ColonnaProfilo& c : p.colonne) {
+        columns.push_back({{"v_min", c.v_min},
+                           {"v_max", c.v_max},
+                           {"v_media", c.v_media},
+                           {"testo", testo_velocita(c.v_media)},
+                           {"planata", c.quota_planata},
+                           {"salto", c.salto}});
+    }
+    return {{"larghezza", p.larghezza},
+            {"ora_inizio", p.ora_inizio ? nlohmann::ordered_json(*p.ora_inizio) : nullptr},
+            {"soglia", kPlaningSpeed},
+            {"colonne", columns}};
+}
+
+}  // namespace
+
+extern "C" {
+
+// Repairs the track named `nome` (its file name, for the messages), `byte` long, that the worker reads
+// for it, and returns the report as JSON: the object lurendo-cli --json prints ("risultato"), the
+// report's entries ("voci") and the profile.
+EMSCRIPTEN_KEEPALIVE const char* lurendo_ripara(const char* nome, double byte) {
+    g_out = std::string();
+    PageFiles files(nome, &read_track, static_cast<size_t>(byte));
+    RunCallbacks callbacks;
+    callbacks.avanzamento = [](int64_t righe) { post_progress(testo_avanzamento(righe).c_str()); };
+    const RisultatoRun r = esegui_run(nome, kOutputName, callbacks, files);
+    g_out = r.esito == Esito::Eseguito ? files.take_out_gpx() : std::string();
+    nlohmann::ordered_json report = {
+        {"risultato", cli::oggetto_json(r)}, {"voci", entries(r.voci)}, {"profilo", profile(r.profilo)}};
+    g_report = cli::testo_json(report);
+    return g_report.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* lurendo_out_gpx() {
+    return g_out.data();
+}
+
+EMSCRIPTEN_KEEPALIVE size_t lurendo_out_gpx_byte() {
+    return g_out.size();
+}
+
+}  // extern "C"
