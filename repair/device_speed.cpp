@@ -60,16 +60,17 @@ std::optional<double> plain_decimal(std::string_view text) {
     bool point = false;
     for (const char c : text) {
         if (is_digit(c)) {
-            digits = digits * 10 + (c - '0');
-            ++count;
-            decimals += point ? 1 : 0;
+            if (++count <= 15) {  // beyond, the general reading takes over: no overflow here
+                digits = digits * 10 + (c - '0');
+                decimals += point ? 1 : 0;
+            }
         } else if (c == '.' && !point && count > 0) {
             point = true;
         } else {
             return std::nullopt;
         }
     }
-    if (count == 0 || (point && decimals == 0))
+    if (count == 0 || text.back() == '.')
         return std::nullopt;
     if (count > 15)
         return read_number(text, '.', 0);

@@ -53,7 +53,11 @@ TEST(DeviceSpeed, OnlyPlainDecimalsUpTo150MetresPerSecondAreRead) {
                                          {"1,5", std::nullopt},
                                          {"1.2.3", std::nullopt},
                                          {"", std::nullopt},
-                                         {"nan", std::nullopt}})
+                                         {"nan", std::nullopt},
+                                         // More digits than a double holds: read the general way.
+                                         {"0.12345678901234567890123", 0.12345678901234568},
+                                         {"000000000000000000000000012.5", 12.5},
+                                         {"3444444444444444444444.5", std::nullopt}})
         EXPECT_EQ(read_device_speed(text), expected) << '"' << text << '"';
 }
 
