@@ -52,7 +52,7 @@ class FaultyFiles final : public FileSystem {
 };
 
 // Test sizes are cut down when the sanitizers slow everything.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 inline constexpr bool kSanitized = true;
 #else
 inline constexpr bool kSanitized = false;
