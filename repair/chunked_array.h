@@ -1,9 +1,9 @@
-// An append-only array in chunks that double in size: growing never copies what is stored, so a long track
-// does not briefly need twice its memory the way a doubling vector does; and since a chunk never moves, a
-// reader on another thread may read every entry published to it while more are appended.
+// An append-only array in chunks: growing never copies what is stored, and since a chunk never moves, a
+// reader on another thread may read every entry published to it while more are appended. Chunks double
+// in size up to kMaxChunk entries, then stay that size, so that a reader that is done with the oldest
+// entries can give their memory back (release_before) and a long track is held in bounded memory.
 #pragma once
 
-#include <array>
 #include <bit>
 #include <cstddef>
 #include <memory>
@@ -18,8 +18,12 @@ class ChunkedArray {
     static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
 
   public:
-    // Chunk k holds kFirstChunk << k entries, from kFirstChunk * (2^k - 1) on.
+    // Chunk k < kDoublings holds kFirstChunk << k entries, from kFirstChunk * (2^k - 1) on; every later
+    // chunk holds kMaxChunk.
     static constexpr size_t kFirstChunk = 256;
+    static constexpr size_t kMaxChunk = 65536;
+    static constexpr int kDoublings = std::countr_zero(kMaxChunk / kFirstChunk) + 1;
+    static constexpr size_t kDoubledEntries = kFirstChunk * ((size_t{1} << kDoublings) - 1);
 
     void push_back(const T& value) {
         if (size_ == next_start_)
@@ -28,18 +32,40 @@ class ChunkedArray {
         ++size_;
     }
     const T& operator[](size_t i) const {
-        const int k = std::bit_width(i / kFirstChunk + 1) - 1;
-        return chunk(k)[i - kFirstChunk * ((size_t{1} << k) - 1)];
+        if (i < kDoubledEntries) {
+            const int k = std::bit_width(i / kFirstChunk + 1) - 1;
+            return chunk(k)[i - kFirstChunk * ((size_t{1} << k) - 1)];
+        }
+        const size_t beyond = i - kDoubledEntries;
+        return chunk(kDoublings + static_cast<int>(beyond / kMaxChunk))[beyond % kMaxChunk];
     }
     size_t size() const { return size_; }
 
+    // Frees the chunks that hold only entries before `end`; those entries must not be read again. Safe
+    // beside push_back on another thread while `end` is at most the number of entries published to this
+    // caller: the chunk being filled is never among them.
+    void release_before(size_t end) {
+        // Only this caller's own count is read: chunks_used_ belongs to the appending thread.
+        while (chunk_end(released_) <= end)
+            chunks_[released_++].reset();
+    }
+
   private:
-    // Chunk k, 0 <= k < 50, covers far more entries than any memory holds.
-    static constexpr size_t kMaxChunks = 50;
+    // Chunk k covers entries up to, not including, chunk_end(k).
+    static size_t chunk_end(size_t k) {
+        if (k < static_cast<size_t>(kDoublings))
+            return kFirstChunk * ((size_t{2} << k) - 1);
+        return kDoubledEntries + (k - kDoublings + 1) * kMaxChunk;
+    }
+    // Far more entries than any memory holds.
+    static constexpr size_t kMaxChunks = size_t{1} << 16;
 
     const T* chunk(int k) const { return static_cast<const T*>(chunks_[static_cast<size_t>(k)].get()); }
     void add_chunk() {
-        const size_t count = kFirstChunk << chunks_used_;
+        if (!chunks_)
+            chunks_ = std::make_unique<std::unique_ptr<void, LargeMemoryRelease>[]>(kMaxChunks);
+        const size_t count =
+            chunks_used_ < static_cast<size_t>(kDoublings) ? kFirstChunk << chunks_used_ : kMaxChunk;
         // Each entry is written whole before it is read: the memory needs no clearing.
         chunks_[chunks_used_].reset(allocate_large(count * sizeof(T)));
         current_ = static_cast<T*>(chunks_[chunks_used_].get());
@@ -48,8 +74,9 @@ class ChunkedArray {
         ++chunks_used_;
     }
 
-    std::array<std::unique_ptr<void, LargeMemoryRelease>, kMaxChunks> chunks_;
+    std::unique_ptr<std::unique_ptr<void, LargeMemoryRelease>[]> chunks_;
     size_t chunks_used_ = 0;
+    size_t released_ = 0;  // chunks before this one have been freed
     T* current_ = nullptr;
     size_t current_start_ = 0;
     size_t next_start_ = 0;

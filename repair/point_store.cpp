@@ -26,9 +26,35 @@ void PointStore::chiudi() {
 
 void PointStore::publish(bool closing) {
     {
-        const std::lock_guard lock(sharing_->mutex);
+        std::unique_lock lock(sharing_->mutex);
         sharing_->published = n_punti();
         sharing_->closed = sharing_->closed || closing;
+        sharing_->changed.notify_all();
+        // A reader that gives points back sets the pace: the writer waits while it is far ahead.
+        sharing_->changed.wait(lock, [&] {
+            const Condivisione& c = *sharing_;
+            return c.closed || c.reader_gone || c.read < 0 || c.published - c.read <= kMaxAhead;
+        });
+    }
+}
+
+void PointStore::letti_fino(int64_t indice) const {
+    if (!sharing_)
+        return;
+    points_.release_before(static_cast<size_t>(indice - 1));
+    {
+        const std::lock_guard lock(sharing_->mutex);
+        sharing_->read = indice - 1;
+    }
+    sharing_->changed.notify_all();
+}
+
+void PointStore::lettore_finito() const {
+    if (!sharing_)
+        return;
+    {
+        const std::lock_guard lock(sharing_->mutex);
+        sharing_->reader_gone = true;
     }
     sharing_->changed.notify_all();
 }

@@ -47,6 +47,14 @@ class PointStore {
     // n_punti().
     int64_t disponibili(int64_t almeno) const;
 
+    // The reader of a shared store is done with the points before `indice` and will never read them again:
+    // their memory goes back, and the writer may go on. From the first call on, the writer waits whenever it
+    // is kMaxAhead points ahead of the reader, so a long track is held in bounded memory. Without any call
+    // the store keeps every point.
+    void letti_fino(int64_t indice) const;
+    // The reader has stopped, for good or by a failure: the writer never waits for it again.
+    void lettore_finito() const;
+
   private:
     // 40 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
     // entry is written whole when it is stored, so new chunks need not be cleared first.
@@ -67,13 +75,18 @@ class PointStore {
         std::condition_variable changed;
         int64_t published = 0;
         bool closed = false;
+        int64_t read = -1;  // points the reader is done with; -1 while it keeps them all
+        bool reader_gone = false;
     };
+    // How far the writer may run ahead of a reader that gives points back: about 10 MB of points.
+    static constexpr int64_t kMaxAhead = 1 << 18;
     // Points are published this many at a time: waking the reader for each would cost more than reading.
     static constexpr int64_t kPublishEvery = 4096;
     void publish(bool closing);
 
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
-    ChunkedArray<Punto> points_;
+    // Mutable for letti_fino: giving memory back changes nothing a reader can see.
+    mutable ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
     std::unique_ptr<Condivisione> sharing_;
 };

@@ -43,6 +43,7 @@ class Alongside {
             } catch (...) {
                 failure_ = std::current_exception();  // raised again on the caller's thread
             }
+            store_.lettore_finito();  // the reading must never wait for a reader that has stopped
         });
     }
     // `run_here`: the store is complete and the work is wanted.
@@ -128,6 +129,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     std::unique_ptr<char[]> buffer(new char[kFirstReadBlock]);
     size_t capacity = kFirstReadBlock;
     int64_t lines_reported = 0;
+    size_t total_read = 0;
     const auto report = [&] {
         result.righe = reader.lines();
         if (callbacks.avanzamento && result.righe != lines_reported)
@@ -152,7 +154,9 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
             break;
         reader.feed(buffer.get(), static_cast<size_t>(n));
         report();
-        if (static_cast<size_t>(n) == capacity && capacity < kReadBlock) {
+        total_read += static_cast<size_t>(n);
+        // Long once 16 KB have come, whether in one read (a file) or in several (a pipe).
+        if (capacity < kReadBlock && total_read >= kFirstReadBlock) {
             buffer.reset(new char[kReadBlock]);
             capacity = kReadBlock;
             work.start();

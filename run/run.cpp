@@ -13,7 +13,7 @@ RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita, 
         Statistiche statistiche;
         const Riparazione riparazione =
             ripara(ingresso, uscita, callbacks, files,
-                   [&](const PointStore& store) { statistiche = passo_statistiche(store); });
+                   [&](const PointStore& store) { statistiche = passo_statistiche(store, true); });
         return risultato_run(riparazione, ingresso, uscita, statistiche);
     } catch (const std::bad_alloc&) {
         return risultato_senza_memoria(ingresso, uscita);

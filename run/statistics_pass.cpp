@@ -86,9 +86,12 @@ class MedianInterval {
     int64_t n_ = 0;
 };
 
+// Points are given back in batches: each call takes the store's lock.
+constexpr int64_t kGiveBackEvery = 4096;
+
 }  // namespace
 
-Statistiche passo_statistiche(const PointStore& store) {
+Statistiche passo_statistiche(const PointStore& store, bool libera) {
     Statistiche result;
     // The store may still be filling on another thread: read only as far as it is published.
     int64_t ready = store.disponibili(1);
@@ -103,6 +106,9 @@ Statistiche passo_statistiche(const PointStore& store) {
         profile.ora_inizio(previous_time.ore * 3600.0 + previous_time.minuti * 60.0 + previous_time.secondi);
     speeds.inizio(previous);
     for (int64_t i = 1;; ++i) {
+        // Points before i are never read again: the leg (i, i + 1) reads i and i + 1.
+        if (libera && i % kGiveBackEvery == 0)
+            store.letti_fino(i);
         if (i + 1 > ready) {
             ready = store.disponibili(i + 1);
             if (i + 1 > ready)

@@ -27,6 +27,8 @@ struct Statistiche {
 // no speed result spans it. The totals, the planing share and the profile take each leg's speed from the
 // positions; the speed results take the device's speed at the leg's end point where it has one. The store
 // may still be filling on another thread; the pass ends when it is closed.
-Statistiche passo_statistiche(const PointStore& store);
+// `libera`: the pass gives the points it has passed back to the store as it goes (see
+// PointStore::letti_fino), so that a long run needs bounded memory; the store then no longer holds them.
+Statistiche passo_statistiche(const PointStore& store, bool libera = false);
 
 }  // namespace lurendo

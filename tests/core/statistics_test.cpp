@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "bench/track_generator.h"
 #include "repair/point_store.h"
+#include "run/run.h"
 #include "run/statistics_pass.h"
 #include "stats/figures.h"
 #include "test_support.h"
@@ -155,6 +157,40 @@ TEST(StatisticsPass, ReadingAStoreWhileItFillsGivesTheFiguresOfTheWholeStore) {
     EXPECT_EQ(seen.totali.dist_parz, expected.totali.dist_parz);
     EXPECT_EQ(seen.velocita.dieci_s, expected.velocita.dieci_s);
     EXPECT_EQ(seen.profilo.colonne.size(), expected.profilo.colonne.size());
+}
+
+}  // namespace
+}  // namespace lurendo
+
+namespace lurendo {
+namespace {
+
+// A run that gives its points back as its statistics pass them, and so makes the reading wait whenever
+// it runs far ahead, reaches exactly the figures of a run that keeps every point.
+TEST(StatisticsPass, GivingPointsBackChangesNoFigure) {
+    test::TempDir dir;
+    std::FILE* track = std::fopen(dir.file("lunga.gpx").c_str(), "wb");
+    ASSERT_NE(track, nullptr);
+    bench::TrackOptions options;
+    options.points = 400'000;  // more than the reading may run ahead of the statistics
+    options.spikes = 20;
+    options.device_speeds = true;
+    ASSERT_TRUE(bench::write_track(options, [&](std::string_view piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), track) == piece.size();
+    }));
+    ASSERT_EQ(std::fclose(track), 0);
+
+    const RisultatoRun given_back = esegui_run(dir.file("lunga.gpx"), dir.file("a.gpx"));
+    const test::RunCapture kept = test::run_paths(dir.file("lunga.gpx"), dir.file("b.gpx"));
+    ASSERT_TRUE((given_back.esito == Esito::Eseguito));
+    ASSERT_EQ(kept.store.n_punti(), given_back.n_punti);
+    EXPECT_EQ(given_back.totali->dist_tot, kept.report.totali->dist_tot);
+    EXPECT_EQ(given_back.totali->tempo_parz, kept.report.totali->tempo_parz);
+    EXPECT_EQ(given_back.velocita.cinque_per_dieci, kept.report.velocita.cinque_per_dieci);
+    EXPECT_EQ(given_back.velocita_posizioni.alpha500, kept.report.velocita_posizioni.alpha500);
+    EXPECT_EQ(given_back.velocita.un_ora, kept.report.velocita.un_ora);
+    EXPECT_EQ(given_back.profilo.colonne.size(), kept.report.profilo.colonne.size());
+    EXPECT_EQ(test::read_file(dir.file("a.gpx")), test::read_file(dir.file("b.gpx")));
 }
 
 }  // namespace

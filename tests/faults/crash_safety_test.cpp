@@ -294,6 +294,44 @@ TEST_F(CrashSafety, AStoppedBatchReportsTheTracksFinishedSoFar) {
     EXPECT_EQ(names_in(folder), (std::set<std::string>{"piccola.gpx"}));
 }
 
+// However long the track, a run holds only the points its statistics still need: a track of two million
+// points through a pipe (its store alone would take 80 MB) stays under 64 MB.
+TEST_F(CrashSafety, ALongTrackThroughAPipeIsRepairedInBoundedMemory) {
+    if (test::kSanitized)
+        GTEST_SKIP() << "the sanitizers' own memory is not the program's";
+    const std::string big = (work / "big.gpx").string();
+    write_large_track(big, 2'000'000 * 140);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open(big.c_str(), O_RDONLY);
+        int ends[2];
+        if (in < 0 || ::pipe(ends) != 0)
+            ::_exit(126);
+        if (::fork() == 0) {  // the writer: the track into the pipe, as a program hands it on
+            ::close(ends[0]);
+            char block[1 << 16];
+            for (ssize_t n; (n = ::read(in, block, sizeof block)) > 0;) {
+                if (::write(ends[1], block, static_cast<size_t>(n)) != n)
+                    ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        ::close(ends[1]);
+        ::dup2(ends[0], STDIN_FILENO);
+        const int null_fd = ::open("/dev/null", O_WRONLY);
+        ::dup2(null_fd, STDOUT_FILENO);
+        ::execl(kCli.c_str(), kCli.c_str(), "/dev/stdin", "-o", out.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "peak resident memory in KB";
+    EXPECT_GT(std::filesystem::file_size(out), 2'000'000u * 100);
+}
+
 // With too little memory for its point store the run says so in Italian and leaves nothing behind.
 TEST_F(CrashSafety, ARunOutOfAddressSpaceSaysSoAndLeavesNoTemporary) {
     if (test::kSanitized)
