@@ -28,6 +28,20 @@ class OutputFile {
     virtual bool close() = 0;
 };
 
+// An output that keeps what is written in a string: for a run held in memory (the web page, tests).
+class StringOutput final : public OutputFile {
+  public:
+    explicit StringOutput(std::string& bytes) : bytes_(bytes) {}
+    bool write(const char* data, size_t size) override {
+        bytes_.append(data, size);
+        return true;
+    }
+    bool close() override { return true; }
+
+  private:
+    std::string& bytes_;
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;

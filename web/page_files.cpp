@@ -18,19 +18,6 @@ class PageFiles::Input final : public InputFile {
     TrackReader read_track_;
 };
 
-class PageFiles::Output final : public OutputFile {
-  public:
-    explicit Output(std::string& bytes) : bytes_(bytes) {}
-    bool write(const char* data, size_t size) override {
-        bytes_.append(data, size);
-        return true;
-    }
-    bool close() override { return true; }
-
-  private:
-    std::string& bytes_;
-};
-
 std::unique_ptr<InputFile> PageFiles::open_input(const std::string& path) {
     if (path != track_name_) {
         errno = ENOENT;
@@ -45,7 +32,7 @@ std::unique_ptr<OutputFile> PageFiles::create_temporary_beside(const std::string
     temporary_.clear();
     // The repaired document is about as long as the track: no copying as it grows.
     temporary_.reserve(size_hint_ + (64 << 10));
-    return std::make_unique<Output>(temporary_);
+    return std::make_unique<StringOutput>(temporary_);
 }
 
 bool PageFiles::replace(const std::string&, const std::string&) {

@@ -30,7 +30,6 @@ class PageFiles final : public FileSystem {
 
   private:
     class Input;
-    class Output;
     std::string track_name_;
     TrackReader read_track_;
     size_t size_hint_;

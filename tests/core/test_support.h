@@ -35,19 +35,7 @@ std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 std::string data_file(const std::string& name);  // a file of tests/data
 
-// An output file that keeps what is written in a string.
-class StringOutput final : public OutputFile {
-  public:
-    explicit StringOutput(std::string& bytes) : bytes_(bytes) {}
-    bool write(const char* data, size_t size) override {
-        bytes_.append(data, size);
-        return true;
-    }
-    bool close() override { return true; }
-
-  private:
-    std::string& bytes_;
-};
+using lurendo::StringOutput;
 
 // A block parsed as a run parses it; the point refers to `blocco`.
 PuntoLetto punto(std::string_view blocco);
