@@ -1,8 +1,9 @@
 // The worker that runs the core, so that the page keeps answering during a long run. It receives one track
 // as the File the user chose ({file}); the core reads it block by block as it goes. The worker posts the
-// line count as the run goes ({tipo: "avanzamento", testo}) and at the end the report with out.gpx as a
-// Blob ({tipo: "fine", resoconto, uscita}), or {tipo: "errore"} when the core itself failed. A file that
-// cannot be read is the core's own read error, told as the window tells it.
+// line count as the run goes ({tipo: "avanzamento", testo}), at the end the report ({tipo: "fine",
+// resoconto}) and, when a repaired track was made, out.gpx as a Blob ({tipo: "uscita", uscita}); or
+// {tipo: "errore"} when the core itself failed. A file that cannot be read is the core's own read error,
+// told as the window tells it.
 "use strict";
 
 importScripts("lurendo.js");
@@ -31,13 +32,17 @@ onmessage = async (evento) => {
     const resoconto = JSON.parse(m.UTF8ToString(risposta));
     m._free(indirizzo_nome);
     self.traccia = null;
-    const inizio = m._lurendo_out_gpx();
-    const uscita = new Blob([m.HEAPU8.subarray(inizio, inizio + m._lurendo_out_gpx_byte())],
-                            { type: "application/gpx+xml" });
     // Where the time went, in milliseconds, for the page's own measurements.
     const tempi = { avvio: pronto - inizio_lavoro, riparazione: riparata - pronto,
                     resoconto: performance.now() - riparata };
-    postMessage({ tipo: "fine", resoconto, uscita, tempi });
+    postMessage({ tipo: "fine", resoconto, tempi });
+    // The figures first; out.gpx follows as soon as its copy is made.
+    const inizio = m._lurendo_out_gpx();
+    const byte = m._lurendo_out_gpx_byte();
+    if (byte > 0) {
+      const uscita = new Blob([m.HEAPU8.subarray(inizio, inizio + byte)], { type: "application/gpx+xml" });
+      postMessage({ tipo: "uscita", uscita });
+    }
   } catch (errore) {
     postMessage({ tipo: "errore", messaggio: String(errore) });
   }

@@ -216,7 +216,7 @@ try {
 }
     return;
   }
-  const { resoconto, uscita } = dati;
+  const { resoconto } = dati;
   document.body.dataset.tempi = JSON.stringify(dati.tempi || {});
   const risultato = resoconto.risultato;
   const ok = risultato.esito === "eseguito";
@@ -231,10 +231,6 @@ try {
 } catch {
   lavoratore = null;  // a page opened from file:// may not start workers: ripara() tries again and says so
 }
-  if (ok) {
-    indirizzo_uscita = URL.createObjectURL(uscita);
-    $("cmd_scarica").hidden = false;
-  }
   $("cmd_ripara").focus();
   document.body.dataset.durata = String(performance.now() - Number(document.body.dataset.inizio));
   document.body.dataset.stato = "concluso";
@@ -244,8 +240,17 @@ function nuovo_lavoratore() {
   const w = new Worker("lavoro.js");
   w.onmessage = (evento) => {
     const dati = evento.data;
-    if (dati.tipo === "avanzamento") mostra_stato(dati.testo, false);
-    else concludi(dati);
+    if (dati.tipo === "avanzamento") {
+      mostra_stato(dati.testo, false);
+    } else if (dati.tipo === "uscita") {
+      // Offered only for the run whose report is on show.
+      if (!in_corso) {
+        indirizzo_uscita = URL.createObjectURL(dati.uscita);
+        $("cmd_scarica").hidden = false;
+      }
+    } else {
+      concludi(dati);
+    }
   };
   w.onerror = (evento) => {
     evento.preventDefault();
