@@ -4,6 +4,7 @@
 // entries can give their memory back (release_before) and a long track is held in bounded memory.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <memory>
@@ -47,7 +48,7 @@ class ChunkedArray {
     void release_before(size_t end) {
         // Only this caller's own count is read: chunks_used_ belongs to the appending thread.
         while (chunk_end(released_) <= end)
-            chunks_[released_++].reset();
+            slot(released_++).reset();
     }
 
   private:
@@ -60,21 +61,27 @@ class ChunkedArray {
     // Far more entries than any memory holds.
     static constexpr size_t kMaxChunks = size_t{1} << 16;
 
-    const T* chunk(int k) const { return static_cast<const T*>(chunks_[static_cast<size_t>(k)].get()); }
+    using Chunk = std::unique_ptr<void, LargeMemoryRelease>;
+    // The doubling chunks' slots are part of the array; the table of the later ones is made only for a
+    // long track, so that a short one costs no large table.
+    Chunk& slot(size_t k) { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
+    const Chunk& slot(size_t k) const { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
+    const T* chunk(int k) const { return static_cast<const T*>(slot(static_cast<size_t>(k)).get()); }
     void add_chunk() {
-        if (!chunks_)
-            chunks_ = std::make_unique<std::unique_ptr<void, LargeMemoryRelease>[]>(kMaxChunks);
+        if (chunks_used_ == first_.size() && !rest_)
+            rest_ = std::make_unique<Chunk[]>(kMaxChunks - first_.size());
         const size_t count =
             chunks_used_ < static_cast<size_t>(kDoublings) ? kFirstChunk << chunks_used_ : kMaxChunk;
         // Each entry is written whole before it is read: the memory needs no clearing.
-        chunks_[chunks_used_].reset(allocate_large(count * sizeof(T)));
-        current_ = static_cast<T*>(chunks_[chunks_used_].get());
+        slot(chunks_used_).reset(allocate_large(count * sizeof(T)));
+        current_ = static_cast<T*>(slot(chunks_used_).get());
         current_start_ = size_;
         next_start_ = size_ + count;
         ++chunks_used_;
     }
 
-    std::unique_ptr<std::unique_ptr<void, LargeMemoryRelease>[]> chunks_;
+    std::array<Chunk, kDoublings> first_;
+    std::unique_ptr<Chunk[]> rest_;
     size_t chunks_used_ = 0;
     size_t released_ = 0;  // chunks before this one have been freed
     T* current_ = nullptr;
