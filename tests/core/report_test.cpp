@@ -81,21 +81,13 @@ TEST(Report, NamesAreShownWithTheirControlCharactersEscaped) {
 }
 
 // The machine's files, except that the input runs out of memory after `throw_after` bytes.
-class MemoryHungryFiles final : public FileSystem {
+class MemoryHungryFiles final : public test::SystemFiles {
   public:
     explicit MemoryHungryFiles(long throw_after) : throw_after_(throw_after) {}
     std::unique_ptr<InputFile> open_input(const std::string& path) override {
         auto real = system_file_system().open_input(path);
         return real ? std::make_unique<Input>(std::move(real), throw_after_) : nullptr;
     }
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override {
-        return system_file_system().create_temporary_beside(final_path, temp_path);
-    }
-    bool replace(const std::string& from, const std::string& to) override {
-        return system_file_system().replace(from, to);
-    }
-    void remove(const std::string& path) override { system_file_system().remove(path); }
 
   private:
     class Input final : public InputFile {

@@ -29,7 +29,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 // The machine's files, except that reads come in small chunks or break off, or closing the output fails.
-class FlakyFiles final : public FileSystem {
+class FlakyFiles final : public test::SystemFiles {
   public:
     size_t chunk = std::numeric_limits<size_t>::max();
     long fail_read_after = -1;  // bytes delivered before a read error; -1 for none
@@ -51,10 +51,6 @@ class FlakyFiles final : public FileSystem {
             return nullptr;
         return std::make_unique<Output>(std::move(real), fail_close);
     }
-    bool replace(const std::string& from, const std::string& to) override {
-        return system_file_system().replace(from, to);
-    }
-    void remove(const std::string& path) override { system_file_system().remove(path); }
 
   private:
     class Input final : public InputFile {

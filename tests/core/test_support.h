@@ -37,6 +37,25 @@ std::string data_file(const std::string& name);  // a file of tests/data
 
 using lurendo::StringOutput;
 
+// The machine's files with every operation passed on: a test overrides only those it makes fail.
+class SystemFiles : public FileSystem {
+  public:
+    std::unique_ptr<InputFile> open_input(const std::string& path) override {
+        return system_file_system().open_input(path);
+    }
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
+                                                        std::string& temp_path) override {
+        return system_file_system().create_temporary_beside(final_path, temp_path);
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        return system_file_system().replace(from, to);
+    }
+    void remove(const std::string& path) override { system_file_system().remove(path); }
+    bool same_file(const std::string& a, const std::string& b) override {
+        return system_file_system().same_file(a, b);
+    }
+};
+
 // A block parsed as a run parses it; the point refers to `blocco`.
 PuntoLetto punto(std::string_view blocco);
 
