@@ -1,10 +1,13 @@
 // An append-only array in chunks: growing never copies what is stored, and since a chunk never moves, a
 // reader on another thread may read every entry published to it while more are appended. Chunks double
 // in size up to kMaxChunk entries, then stay that size, so that a reader that is done with the oldest
-// entries can give their memory back (release_before) and a long track is held in bounded memory.
+// entries can give their memory back (release_before) and a long track is held in bounded memory. Chunks
+// given back are kept for reuse, a few at a time: a fresh chunk costs the system clearing its pages, which
+// was a tenth of a long run.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <memory>
@@ -47,8 +50,13 @@ class ChunkedArray {
     // caller: the chunk being filled is never among them.
     void release_before(size_t end) {
         // Only this caller's own count is read: chunks_used_ belongs to the appending thread.
-        while (chunk_end(released_) <= end)
-            slot(released_++).reset();
+        while (chunk_end(released_) <= end) {
+            Chunk& done = slot(released_++);
+            if (released_ > static_cast<size_t>(kDoublings) && keep_spare(done.get()))
+                done.release();
+            else
+                done.reset();
+        }
     }
 
   private:
@@ -67,13 +75,44 @@ class ChunkedArray {
     Chunk& slot(size_t k) { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
     const Chunk& slot(size_t k) const { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
     const T* chunk(int k) const { return static_cast<const T*>(slot(static_cast<size_t>(k)).get()); }
+    // Only full-size chunks come back as spares. Each spare place passes a chunk between the two threads
+    // by one atomic exchange, so neither ever waits for the other. The spares live apart from the array,
+    // which a finished run may move.
+    struct Spares {
+        std::array<std::atomic<void*>, 4> chunks{};
+        ~Spares() {
+            for (std::atomic<void*>& spare : chunks)
+                release_large(spare.load());
+        }
+    };
+    bool keep_spare(void* chunk) {
+        for (std::atomic<void*>& spare : spares_->chunks) {
+            void* empty = nullptr;
+            if (spare.compare_exchange_strong(empty, chunk, std::memory_order_release,
+                                              std::memory_order_relaxed))
+                return true;
+        }
+        return false;
+    }
+    void* take_spare() {
+        for (std::atomic<void*>& spare : spares_->chunks) {
+            if (spare.load(std::memory_order_relaxed) != nullptr) {
+                if (void* chunk = spare.exchange(nullptr, std::memory_order_acquire))
+                    return chunk;
+            }
+        }
+        return nullptr;
+    }
     void add_chunk() {
-        if (chunks_used_ == first_.size() && !rest_)
+        if (chunks_used_ == first_.size() && !rest_) {
             rest_ = std::make_unique<Chunk[]>(kMaxChunks - first_.size());
-        const size_t count =
-            chunks_used_ < static_cast<size_t>(kDoublings) ? kFirstChunk << chunks_used_ : kMaxChunk;
+            spares_ = std::make_unique<Spares>();
+        }
+        const bool full_size = chunks_used_ >= static_cast<size_t>(kDoublings);
+        const size_t count = full_size ? kMaxChunk : kFirstChunk << chunks_used_;
+        void* spare = full_size ? take_spare() : nullptr;
         // Each entry is written whole before it is read: the memory needs no clearing.
-        slot(chunks_used_).reset(allocate_large(count * sizeof(T)));
+        slot(chunks_used_).reset(spare ? spare : allocate_large(count * sizeof(T)));
         current_ = static_cast<T*>(slot(chunks_used_).get());
         current_start_ = size_;
         next_start_ = size_ + count;
@@ -82,6 +121,7 @@ class ChunkedArray {
 
     std::array<Chunk, kDoublings> first_;
     std::unique_ptr<Chunk[]> rest_;
+    std::unique_ptr<Spares> spares_;  // made with rest_: only chunks kept there come back
     size_t chunks_used_ = 0;
     size_t released_ = 0;  // chunks before this one have been freed
     T* current_ = nullptr;

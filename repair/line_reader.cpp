@@ -1,5 +1,7 @@
 #include "repair/line_reader.h"
 
+#include <algorithm>
+
 #include "repair/scan.h"
 
 namespace lurendo {
@@ -17,6 +19,12 @@ bool has_nonblank(std::string_view text) {
 }  // namespace
 
 void LineReader::feed(const char* data, size_t size) {
+    for (size_t done = 0; done < size; done += kIndexSpan)
+        feed_indexed(data + done, std::min(kIndexSpan, size - done));
+}
+
+void LineReader::feed_indexed(const char* data, size_t size) {
+    index_.build(data, size);
     size_t pos = 0;
     if (skip_lf_ && size > 0) {
         skip_lf_ = false;
@@ -24,10 +32,10 @@ void LineReader::feed(const char* data, size_t size) {
             pos = 1;
     }
     while (pos < size) {
-        const char* start = data + pos;
-        const char* end = find_line_end(start, data + size);
-        const std::string_view text(start, static_cast<size_t>(end - start));
-        if (end == data + size) {  // the line goes on in the next block
+        const size_t end_at = index_.next_line_end(pos);
+        const char* end = data + end_at;
+        const std::string_view text(data + pos, end_at - pos);
+        if (end_at == size) {  // the line goes on in the next block
             carry_.append(text);
             line_open_ = true;
             if (carry_.size() > kCarryLimit)
@@ -35,13 +43,13 @@ void LineReader::feed(const char* data, size_t size) {
             return;
         }
         if (!line_open_) {
-            cutter_.cut(text, [this](const Piece& piece) { emit(piece); });
+            cutter_.cut(text, IndexedLine{index_, pos, end_at}, [this](const Piece& piece) { emit(piece); });
             ++lines_;
         } else {
             carry_.append(text);
             end_line(carry_);
         }
-        pos = static_cast<size_t>(end - data) + 1;
+        pos = end_at + 1;
         if (*end == '\r') {
             if (pos < size) {
                 if (data[pos] == '\n')

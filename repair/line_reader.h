@@ -7,6 +7,7 @@
 
 #include "repair/block_assembler.h"
 #include "repair/pieces.h"
+#include "repair/structural_index.h"
 
 namespace lurendo {
 
@@ -17,6 +18,8 @@ namespace lurendo {
 class LineReader {
   public:
     static constexpr size_t kCarryLimit = 2 << 20;
+    // Input is indexed this much at a time, so that the index stays in the fastest cache while it is read.
+    static constexpr size_t kIndexSpan = 64 << 10;
 
     explicit LineReader(BlockAssembler& assembler) : assembler_(assembler) {}
 
@@ -30,11 +33,13 @@ class LineReader {
     size_t held() const { return carry_.capacity(); }
 
   private:
+    void feed_indexed(const char* data, size_t size);
     void end_line(std::string_view rest);
     void drain_carry();
     void emit(const Piece& piece);
 
     BlockAssembler& assembler_;
+    StructuralIndex index_;
     PieceCutter cutter_;
     std::string carry_;       // the line in progress, from its last cut on
     bool line_open_ = false;  // some of the current line has been read

@@ -1,6 +1,7 @@
 #include "repair/output_writer.h"
 
 #include <cerrno>
+#include <utility>
 
 #include "common/threads.h"
 
@@ -50,29 +51,20 @@ void OutputWriter::hand_over() {
         return;
     }
     if (!writer_.joinable())
-        writer_ = std::thread([this] { write_loop(); });
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !has_pending_; });
+        writer_ = std::jthread([this](std::stop_token stop) { write_loop(stop); });
     if (write_failed_) {
-        failed_ = true;
-        error_ = write_error_;
+        take_write_failure();
         buffer_.clear();
         return;
     }
-    buffer_.swap(pending_);
-    has_pending_ = true;
-    buffer_.clear();
-    changed_.notify_all();
+    std::string next = emptied_.try_pop().value_or(std::string());
+    next.reserve(buffer_.capacity());
+    full_.push(std::exchange(buffer_, std::move(next)));
 }
 
-bool OutputWriter::wait_until_written() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !has_pending_; });
-    if (write_failed_) {
-        failed_ = true;
-        error_ = write_error_;
-    }
-    return !failed_;
+void OutputWriter::take_write_failure() {
+    failed_ = true;
+    error_ = write_error_;
 }
 
 bool OutputWriter::finish() {
@@ -90,8 +82,12 @@ bool OutputWriter::finish() {
     } else {
         if (!buffer_.empty())
             hand_over();
-        if (!wait_until_written())
+        full_.close();
+        writer_.join();
+        if (write_failed_) {
+            take_write_failure();
             return false;
+        }
     }
     errno = 0;
     if (!file_->close()) {
@@ -104,36 +100,22 @@ bool OutputWriter::finish() {
 void OutputWriter::abandon() {
     if (!writer_.joinable())
         return;
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
+    writer_.request_stop();
     writer_.join();
 }
 
-void OutputWriter::write_loop() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return has_pending_ || stopping_; });
-        if (!has_pending_)
-            return;
-        // The run fills the other buffer meanwhile; only the hand-over takes the lock.
-        lock.unlock();
-        bool ok = true;
-        int error = 0;
+void OutputWriter::write_loop(std::stop_token stop) {
+    while (std::optional<std::string> block = full_.pop(stop)) {
+        // After a failure nothing more is written; the run learns of it at its next hand-over.
         if (!write_failed_) {
             errno = 0;
-            ok = file_->write(pending_.data(), pending_.size());
-            error = errno;
+            if (!file_->write(block->data(), block->size())) {
+                write_error_ = errno;
+                write_failed_ = true;
+            }
         }
-        lock.lock();
-        if (!ok) {
-            write_failed_ = true;
-            write_error_ = error;
-        }
-        has_pending_ = false;
-        changed_.notify_all();
+        block->clear();
+        emptied_.push(std::move(*block));
     }
 }
 

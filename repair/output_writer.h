@@ -2,13 +2,14 @@
 // full buffers are written by a second thread, started with the first of them, while the run goes on.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <memory>
-#include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "common/hand_off.h"
 #include "repair/file_io.h"
 #include "repair/track_point.h"
 
@@ -42,8 +43,8 @@ class OutputWriter {
             hand_over();
     }
     void hand_over();
-    bool wait_until_written();
-    void write_loop();
+    void take_write_failure();
+    void write_loop(std::stop_token stop);
 
     static constexpr size_t kWriteBlock = 1 << 20;
 
@@ -52,15 +53,13 @@ class OutputWriter {
     bool failed_ = false;
     int error_ = 0;
 
-    // The block being written by the writing thread, guarded by mutex_.
-    std::thread writer_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string pending_;
-    bool has_pending_ = false;
-    bool stopping_ = false;
-    bool write_failed_ = false;
-    int write_error_ = 0;
+    // Full buffers go to the writing thread, which gives them back empty for reuse: one waits while
+    // another is written and a third is filled.
+    HandOff<std::string> full_{1};
+    HandOff<std::string> emptied_{3};
+    std::atomic<bool> write_failed_ = false;
+    std::atomic<int> write_error_ = 0;
+    std::jthread writer_;  // last: it stops before anything it uses goes
 };
 
 }  // namespace lurendo

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "repair/structural_index.h"
+
 namespace lurendo {
 
 // One piece with what the block grammar needs to know about its track point tags.
@@ -33,8 +35,19 @@ class PieceCutter {
             cut_part(line, false, true, emit);
     }
 
+    // The same for a line whose "<" an index has already found.
+    template <typename Emit>
+    void cut(std::string_view line, const IndexedLine& opens, Emit&& emit) {
+        Piece piece;
+        if (uncut(line, opens, piece))
+            emit(piece);
+        else
+            cut_part(line, false, true, emit);
+    }
+
     // Most lines hold one element and have no cut. True when `line` has none; `piece` then describes it.
     static bool uncut(std::string_view line, Piece& piece);
+    static bool uncut(std::string_view line, const IndexedLine& opens, Piece& piece);
 
     // Cuts `text`, the part of a line from its last cut on. `head_nonblank`: text that came before `text`
     // since that cut held more than blanks. When the line goes on after `text` (`line_ends` false), only

@@ -15,56 +15,44 @@ void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
 
 void PointStore::condividi() {
     if (!sharing_)
-        sharing_ = std::make_unique<Condivisione>();
+        sharing_ = std::make_unique<HandOff<int64_t>>(kMaxAhead / kPublishEvery);
     publish(false);
 }
 
 void PointStore::chiudi() {
-    if (sharing_)
+    if (sharing_ && !closed_)
         publish(true);
 }
 
 void PointStore::publish(bool closing) {
-    {
-        std::unique_lock lock(sharing_->mutex);
-        sharing_->published = n_punti();
-        sharing_->closed = sharing_->closed || closing;
-        sharing_->changed.notify_all();
-        // A reader that gives points back sets the pace: the writer waits while it is far ahead.
-        sharing_->changed.wait(lock, [&] {
-            const Condivisione& c = *sharing_;
-            return c.closed || c.reader_gone || c.read < 0 || c.published - c.read <= kMaxAhead;
-        });
+    // A reader that has stopped takes nothing more; the points are still stored for later.
+    sharing_->push(n_punti());
+    if (closing) {
+        sharing_->close();
+        closed_ = true;
     }
 }
 
 void PointStore::letti_fino(int64_t indice) const {
-    if (!sharing_)
-        return;
-    points_.release_before(static_cast<size_t>(indice - 1));
-    {
-        const std::lock_guard lock(sharing_->mutex);
-        sharing_->read = indice - 1;
-    }
-    sharing_->changed.notify_all();
+    if (sharing_)
+        points_.release_before(static_cast<size_t>(indice - 1));
 }
 
 void PointStore::lettore_finito() const {
-    if (!sharing_)
-        return;
-    {
-        const std::lock_guard lock(sharing_->mutex);
-        sharing_->reader_gone = true;
-    }
-    sharing_->changed.notify_all();
+    if (sharing_)
+        sharing_->consumer_gone();
 }
 
 int64_t PointStore::disponibili(int64_t almeno) const {
     if (!sharing_)
         return n_punti();
-    std::unique_lock lock(sharing_->mutex);
-    sharing_->changed.wait(lock, [&] { return sharing_->published >= almeno || sharing_->closed; });
-    return sharing_->published;
+    while (published_ < almeno) {
+        const std::optional<int64_t> published = sharing_->pop();
+        if (!published)
+            break;
+        published_ = *published;
+    }
+    return published_;
 }
 
 }  // namespace lurendo

@@ -2,12 +2,11 @@
 // fills it, another thread may read it as far as it has been published.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 
+#include "common/hand_off.h"
 #include "common/time_of_day.h"
 #include "repair/chunked_array.h"
 #include "repair/track_point.h"
@@ -48,9 +47,9 @@ class PointStore {
     int64_t disponibili(int64_t almeno) const;
 
     // The reader of a shared store is done with the points before `indice` and will never read them again:
-    // their memory goes back, and the writer may go on. From the first call on, the writer waits whenever it
-    // is kMaxAhead points ahead of the reader, so a long track is held in bounded memory. Without any call
-    // the store keeps every point.
+    // their memory goes back. The writer waits whenever it is kMaxAhead points ahead of what the reader has
+    // taken, so a reader that gives points back holds a long track in bounded memory. Without any call the
+    // store keeps every point.
     void letti_fino(int64_t indice) const;
     // The reader has stopped, for good or by a failure: the writer never waits for it again.
     void lettore_finito() const;
@@ -70,15 +69,7 @@ class PointStore {
     };
     static_assert(sizeof(Punto) == 40);
 
-    struct Condivisione {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int64_t published = 0;
-        bool closed = false;
-        int64_t read = -1;  // points the reader is done with; -1 while it keeps them all
-        bool reader_gone = false;
-    };
-    // How far the writer may run ahead of a reader that gives points back: about 10 MB of points.
+    // How far the writer may run ahead of the reader: about 10 MB of points.
     static constexpr int64_t kMaxAhead = 1 << 18;
     // Points are published this many at a time: waking the reader for each would cost more than reading.
     static constexpr int64_t kPublishEvery = 4096;
@@ -88,7 +79,11 @@ class PointStore {
     // Mutable for letti_fino: giving memory back changes nothing a reader can see.
     mutable ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
-    std::unique_ptr<Condivisione> sharing_;
+    // A shared store hands the reader the number of points published, batch by batch; at most
+    // kMaxAhead / kPublishEvery batches wait, so the writer never runs more than kMaxAhead points ahead.
+    std::unique_ptr<HandOff<int64_t>> sharing_;
+    bool closed_ = false;            // the writer's side: the last count is handed on
+    mutable int64_t published_ = 0;  // the reader's side: as far as it has been told
 };
 
 }  // namespace lurendo

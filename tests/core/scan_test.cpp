@@ -10,6 +10,7 @@
 #include "repair/block_assembler.h"
 #include "repair/chunked_array.h"
 #include "repair/scan.h"
+#include "repair/structural_index.h"
 
 namespace lurendo {
 namespace {
@@ -135,6 +136,46 @@ TEST(ChunkedArray, GivingBackThePassedEntriesKeepsEveryLaterOne) {
     }
     for (; read < values.size(); ++read)
         ASSERT_EQ(values[read], static_cast<int64_t>(read));
+}
+
+// The index against a plain loop: random texts rich in CR, LF and "<", at every length around its 64-byte
+// words, with every line end and every "<" of every range found, and none that is not there.
+TEST(StructuralIndex, FindsEveryLineEndAndEveryOpenInEveryRange) {
+    std::mt19937 random(7);
+    const std::string alphabet = "<\r\n ax=\"/>";
+    StructuralIndex index;
+    for (size_t length = 0; length <= 200; ++length) {
+        std::string text(length, ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        index.build(text.data(), text.size());
+        ASSERT_EQ(index.size(), length);
+        for (size_t from = 0; from <= length; ++from) {
+            const size_t expected_end = std::min(text.find_first_of("\r\n", from), length);
+            ASSERT_EQ(index.next_line_end(from), expected_end) << "length " << length << " from " << from;
+        }
+        for (size_t from = 0; from <= length; from += 3) {
+            for (size_t to = from; to <= length; to += 5) {
+                std::vector<size_t> expected;
+                for (size_t i = from; i < to; ++i) {
+                    if (text[i] == '<')
+                        expected.push_back(i);
+                }
+                std::vector<size_t> seen;
+                index.for_each_open(from, to, [&](size_t pos) {
+                    seen.push_back(pos);
+                    return true;
+                });
+                ASSERT_EQ(seen, expected) << "length " << length << " range " << from << "-" << to;
+            }
+        }
+    }
+    // A visit that answers false ends the walk.
+    const std::string opens(100, '<');
+    index.build(opens.data(), opens.size());
+    int visits = 0;
+    index.for_each_open(10, 90, [&](size_t) { return ++visits < 3; });
+    EXPECT_EQ(visits, 3);
 }
 
 }  // namespace

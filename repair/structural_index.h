@@ -1,0 +1,72 @@
+// Where the bytes that give a block of input its structure lie: the line ends (CR, LF) and the "<" that
+// open tags, one bit per byte, found in one pass over the block. The line reader and the piece cutter then
+// walk these bits instead of each scanning the bytes again.
+//
+// The idea of classifying every byte of a block once into bitmaps, then walking their set bits, comes from
+// simdjson's first stage. Bit i of word w always stands for byte 64 * w + i: the bitmaps are built from
+// byte comparisons, never by reading memory as wider integers, so they mean the same on any byte order.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lurendo {
+
+class StructuralIndex {
+  public:
+    // Classifies `size` bytes from `data`; `data` need stay valid only during the call.
+    void build(const char* data, size_t size);
+    size_t size() const { return size_; }
+
+    // The first CR or LF at or after `from`, or size().
+    size_t next_line_end(size_t from) const {
+        size_t word = from / 64;
+        uint64_t bits = from < size_ ? line_ends_[word] >> (from % 64) << (from % 64) : 0;
+        while (bits == 0) {
+            if (++word >= line_ends_.size())
+                return size_;
+            bits = line_ends_[word];
+        }
+        return word * 64 + static_cast<size_t>(std::countr_zero(bits));
+    }
+
+    // Calls `visit(position)` for every "<" in [from, to), in order, until it returns false.
+    template <typename Visit>
+    void for_each_open(size_t from, size_t to, Visit&& visit) const {
+        if (from >= to)
+            return;
+        const size_t last_word = (to - 1) / 64;
+        for (size_t word = from / 64; word <= last_word; ++word) {
+            uint64_t bits = opens_[word];
+            if (word == from / 64)
+                bits = bits >> (from % 64) << (from % 64);
+            if (word == last_word && to % 64 != 0)
+                bits &= (uint64_t{1} << (to % 64)) - 1;
+            for (; bits != 0; bits &= bits - 1) {
+                if (!visit(word * 64 + static_cast<size_t>(std::countr_zero(bits))))
+                    return;
+            }
+        }
+    }
+
+  private:
+    std::vector<uint64_t> line_ends_;  // bit set: CR or LF
+    std::vector<uint64_t> opens_;      // bit set: "<"
+    size_t size_ = 0;
+};
+
+// A line of an indexed block: its "<" positions relative to the line's start.
+struct IndexedLine {
+    const StructuralIndex& index;
+    size_t start;
+    size_t end;
+
+    template <typename Visit>
+    void for_each_open(size_t from, Visit&& visit) const {
+        index.for_each_open(start + from, end, [&](size_t pos) { return visit(pos - start); });
+    }
+};
+
+}  // namespace lurendo
