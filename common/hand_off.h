@@ -8,8 +8,9 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <utility>
+
+#include "common/threads.h"
 
 namespace lurendo {
 
@@ -35,11 +36,11 @@ class HandOff {
 
     // Waits for the next item. Empty when the producer has closed the queue and every item is taken, or
     // when `stop` is requested.
-    std::optional<T> pop(std::stop_token stop = {}) {
+    std::optional<T> pop(StopToken stop = {}) {
         std::optional<T> item;
         {
             std::unique_lock lock(mutex_);
-            if (!changed_.wait(lock, stop, [&] { return !items_.empty() || closed_; }) || items_.empty())
+            if (!wait_for_item(lock, stop) || items_.empty())
                 return std::nullopt;
             item.emplace(std::move(items_.front()));
             items_.pop_front();
@@ -68,6 +69,15 @@ class HandOff {
     void consumer_gone() { set(consumer_gone_); }
 
   private:
+    bool wait_for_item(std::unique_lock<std::mutex>& lock, const StopToken& stop) {
+        const auto ready = [&] { return !items_.empty() || closed_; };
+#if defined(__cpp_lib_jthread)
+        return changed_.wait(lock, stop, ready);
+#else
+        changed_.wait(lock, ready);
+        return !stop.stop_requested();
+#endif
+    }
     void set(bool& flag) {
         {
             const std::lock_guard lock(mutex_);

@@ -51,7 +51,7 @@ void OutputWriter::hand_over() {
         return;
     }
     if (!writer_.joinable())
-        writer_ = std::jthread([this](std::stop_token stop) { write_loop(stop); });
+        writer_ = HelperThread([this](StopToken stop) { write_loop(stop); });
     if (write_failed_) {
         take_write_failure();
         buffer_.clear();
@@ -104,7 +104,7 @@ void OutputWriter::abandon() {
     writer_.join();
 }
 
-void OutputWriter::write_loop(std::stop_token stop) {
+void OutputWriter::write_loop(StopToken stop) {
     while (std::optional<std::string> block = full_.pop(stop)) {
         // After a failure nothing more is written; the run learns of it at its next hand-over.
         if (!write_failed_) {

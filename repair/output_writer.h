@@ -4,12 +4,11 @@
 
 #include <atomic>
 #include <memory>
-#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "common/hand_off.h"
+#include "common/threads.h"
 #include "repair/file_io.h"
 #include "repair/track_point.h"
 
@@ -44,7 +43,7 @@ class OutputWriter {
     }
     void hand_over();
     void take_write_failure();
-    void write_loop(std::stop_token stop);
+    void write_loop(StopToken stop);
 
     static constexpr size_t kWriteBlock = 1 << 20;
 
@@ -59,7 +58,7 @@ class OutputWriter {
     HandOff<std::string> emptied_{3};
     std::atomic<bool> write_failed_ = false;
     std::atomic<int> write_error_ = 0;
-    std::jthread writer_;  // last: it stops before anything it uses goes
+    HelperThread writer_;  // last: it stops before anything it uses goes
 };
 
 }  // namespace lurendo

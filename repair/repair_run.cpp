@@ -37,7 +37,7 @@ class Alongside {
         if (!kHelperThreads || !work_ || thread_.joinable())
             return;
         store_.condividi();
-        thread_ = std::jthread([this] {
+        thread_ = HelperThread([this] {
             try {
                 work_(store_);
             } catch (...) {
@@ -61,7 +61,7 @@ class Alongside {
   private:
     const std::function<void(const PointStore&)>& work_;
     PointStore& store_;
-    std::jthread thread_;
+    HelperThread thread_;
     std::exception_ptr failure_;
     bool done_ = false;
 };
