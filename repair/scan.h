@@ -8,6 +8,14 @@
 #include <emmintrin.h>
 #endif
 
+// For the small functions a search calls for every match: the compiler keeps some of them out of line,
+// which costs more than their work.
+#if defined(__GNUC__)
+#define LURENDO_INLINE __attribute__((always_inline))
+#else
+#define LURENDO_INLINE
+#endif
+
 namespace lurendo {
 
 #if defined(__SSE2__)

@@ -51,6 +51,19 @@ class StructuralIndex {
         }
     }
 
+    // The "<" bits of the 64 bytes from `start` on, bit i standing for byte start + i (bits past the end
+    // of the block are clear).
+    uint64_t opens_from(size_t start) const {
+        const size_t word = start / 64;
+        const unsigned shift = start % 64;
+        if (word >= opens_.size())
+            return 0;
+        uint64_t bits = opens_[word] >> shift;
+        if (shift != 0 && word + 1 < opens_.size())
+            bits |= opens_[word + 1] << (64 - shift);
+        return bits;
+    }
+
   private:
     std::vector<uint64_t> line_ends_;  // bit set: CR or LF
     std::vector<uint64_t> opens_;      // bit set: "<"
@@ -65,7 +78,19 @@ struct IndexedLine {
 
     template <typename Visit>
     void for_each_open(size_t from, Visit&& visit) const {
-        index.for_each_open(start + from, end, [&](size_t pos) { return visit(pos - start); });
+        const size_t length = end - start;
+        if (length > 64 || from >= 64) {
+            index.for_each_open(start + from, end, [&](size_t pos) { return visit(pos - start); });
+            return;
+        }
+        // The usual line fits in one word of bits.
+        uint64_t bits = index.opens_from(start) & (~uint64_t{0} << from);
+        if (length < 64)
+            bits &= (uint64_t{1} << length) - 1;
+        for (; bits != 0; bits &= bits - 1) {
+            if (!visit(static_cast<size_t>(std::countr_zero(bits))))
+                return;
+        }
     }
 };
 

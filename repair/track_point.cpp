@@ -103,7 +103,7 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
     // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
     // or splits another match, so these are also the places in the laid-out text.
     size_t time_tag = std::string_view::npos;
-    for_each_byte(blocco, '<', [&](size_t pos) {
+    for_each_byte(blocco, '<', [&](size_t pos) LURENDO_INLINE {
         const char next = pos + 1 < blocco.size() ? blocco[pos + 1] : '\0';
         if (next == 'e') {
             if (at(blocco, pos, "<ele>") && pos >= kEleIndent.size() &&

@@ -167,6 +167,20 @@ TEST(StructuralIndex, FindsEveryLineEndAndEveryOpenInEveryRange) {
                     return true;
                 });
                 ASSERT_EQ(seen, expected) << "length " << length << " range " << from << "-" << to;
+                // The same range as a line, walked from its start and from a later position.
+                for (const size_t skip : {size_t{0}, (to - from) / 2}) {
+                    std::vector<size_t> in_line;
+                    IndexedLine{index, from, to}.for_each_open(skip, [&](size_t pos) {
+                        in_line.push_back(from + pos);
+                        return true;
+                    });
+                    std::vector<size_t> wanted;
+                    for (const size_t pos : expected) {
+                        if (pos >= from + skip)
+                            wanted.push_back(pos);
+                    }
+                    ASSERT_EQ(in_line, wanted) << "line " << from << "-" << to << " from " << skip;
+                }
             }
         }
     }
