@@ -1,5 +1,8 @@
 #include "repair/block_assembler.h"
 
+#include <cstring>
+#include <numeric>
+
 #include "repair/scan.h"
 
 namespace lurendo {
@@ -50,6 +53,20 @@ void BlockAssembler::piece(const Piece& piece) {
         drop_block();
     else if (piece.end_tag)
         complete_block();
+}
+
+void BlockAssembler::plain_point(const PlainPoint& point) {
+    // Its only "<" are those of its four tags, so it holds no speed tag: the scanner would find nothing.
+    device_speed_.reset();
+    std::string& blocco = blocco_trkpt_;
+    blocco.resize(std::accumulate(point.lines.begin(), point.lines.end(), size_t{0},
+                                  [](size_t total, std::string_view line) { return total + line.size(); }));
+    char* to = blocco.data();
+    for (const std::string_view line : point.lines) {
+        std::memcpy(to, line.data(), line.size());
+        to += line.size();
+    }
+    complete_block();
 }
 
 void BlockAssembler::oversized_piece() {

@@ -7,6 +7,7 @@
 
 #include "repair/device_speed.h"
 #include "repair/pieces.h"
+#include "repair/plain_point.h"
 
 namespace lurendo {
 
@@ -30,6 +31,9 @@ class BlockAssembler {
     // start tag completes it. Every piece of an open point, kept or ignored, is also searched for the
     // point's device speed.
     void piece(const Piece& piece);
+
+    // The four lines of a plain point: what piece() does with each of them, in one go.
+    void plain_point(const PlainPoint& point);
 
     // A piece too long to belong to any point, known only to mention one: it ends an open point, which is
     // then lost like one that never ends.

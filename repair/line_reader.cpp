@@ -32,6 +32,13 @@ void LineReader::feed_indexed(const char* data, size_t size) {
             pos = 1;
     }
     while (pos < size) {
+        PlainPoint point;
+        if (!line_open_ && find_plain_point(index_, data, pos, point)) {
+            assembler_.plain_point(point);
+            lines_ += 4;
+            pos = point.next;
+            continue;
+        }
         const size_t end_at = index_.next_line_end(pos);
         const char* end = data + end_at;
         const std::string_view text(data + pos, end_at - pos);

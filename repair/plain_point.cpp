@@ -1,0 +1,102 @@
+#include "repair/plain_point.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "repair/scan.h"
+
+namespace lurendo {
+
+namespace {
+
+// The most a line of a plain point may hold, so that its "<" come from one word of the index.
+constexpr size_t kMaxLine = 64;
+
+// One line of the block: its text and the "<" in it, bit i for its byte i.
+struct Line {
+    std::string_view text;
+    uint64_t opens = 0;
+    size_t first = 0;  // first byte that is neither blank nor tab
+    size_t last = 0;   // last such byte
+};
+
+// Reads the line from `pos` on and where the next one starts. False when the line is blank, longer than
+// kMaxLine, or its end (a CR that may be followed by an LF included) is not wholly in the block.
+inline bool read_line(const StructuralIndex& index, const char* data, size_t& pos, Line& line) {
+    const size_t end = index.next_line_end(pos);
+    const size_t size = index.size();
+    if (end == size || end - pos > kMaxLine)
+        return false;
+    line.text = std::string_view(data + pos, end - pos);
+    line.first = leading_blanks(line.text);
+    if (line.first == line.text.size())
+        return false;
+    line.last = line.text.size() - 1;
+    while (line.text[line.last] == ' ' || line.text[line.last] == '\t')
+        --line.last;
+    line.opens = index.opens_from(pos);
+    if (line.text.size() < 64)
+        line.opens &= (uint64_t{1} << line.text.size()) - 1;
+    if (data[end] == '\r') {
+        if (end + 1 == size)
+            return false;  // an LF may follow in the next block
+        pos = end + 1 + (data[end + 1] == '\n');
+    } else {
+        pos = end + 1;
+    }
+    return true;
+}
+
+// Whether `word` (a literal) stands in `text` at `at`; a comparison of known length, which compiles to a
+// few loads.
+template <size_t N>
+bool has(std::string_view text, size_t at, const char (&word)[N]) {
+    return at <= text.size() && text.size() - at >= N - 1 && std::memcmp(text.data() + at, word, N - 1) == 0;
+}
+
+uint64_t bit(size_t at) {
+    return uint64_t{1} << at;
+}
+
+// "<trkpt " first, its ">" last, and no other "<": one piece holding a start tag that does not close.
+bool is_start_line(const Line& line) {
+    if (line.opens != bit(line.first) || !has(line.text, line.first, "<trkpt "))
+        return false;
+    const size_t gt = find_byte(line.text, '>', line.first + 6);
+    return gt == line.last && line.text[gt - 1] != '/';
+}
+
+// `open` first, `close` last, and no other "<": one piece that names a point and holds no point tag.
+template <size_t Open, size_t Close>
+bool is_element_line(const Line& line, const char (&open)[Open], const char (&close)[Close]) {
+    if (line.last + 1 < line.first + (Open - 1) + (Close - 1))
+        return false;
+    const size_t close_at = line.last + 1 - (Close - 1);
+    return line.opens == (bit(line.first) | bit(close_at)) && has(line.text, line.first, open) &&
+           has(line.text, close_at, close);
+}
+
+// "</trkpt>" alone: one piece holding the end tag.
+bool is_end_line(const Line& line) {
+    return line.opens == bit(line.first) && line.last == line.first + 7 &&
+           has(line.text, line.first, "</trkpt>");
+}
+
+}  // namespace
+
+bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos, PlainPoint& point) {
+    Line start;
+    Line ele;
+    Line time;
+    Line end;
+    if (!read_line(index, data, pos, start) || !is_start_line(start) || !read_line(index, data, pos, ele) ||
+        !is_element_line(ele, "<ele>", "</ele>") || !read_line(index, data, pos, time) ||
+        !is_element_line(time, "<time>", "</time>") || !read_line(index, data, pos, end) || !is_end_line(end))
+        return false;
+    point.lines = {start.text, ele.text, time.text, end.text};
+    point.tag_offset = start.first;
+    point.next = pos;
+    return true;
+}
+
+}  // namespace lurendo

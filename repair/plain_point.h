@@ -1,0 +1,33 @@
+// The four lines in which nearly every file lays out a track point, recognised as a whole from the
+// structural index:
+//
+//       <trkpt lat="..." lon="...">
+//         <ele>...</ele>
+//         <time>...</time>
+//       </trkpt>
+//
+// For these the line reader skips the general piece cutting: each of these lines is one piece, and what
+// the block grammar does with them is known in advance (BlockAssembler::plain_point). Anything else, down
+// to a tab after "<trkpt" or a line end that the block cuts in two, goes the general way, which gives the
+// same result for these lines too.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "repair/structural_index.h"
+
+namespace lurendo {
+
+struct PlainPoint {
+    std::array<std::string_view, 4> lines;  // without their line ends
+    size_t tag_offset = 0;                  // of "<trkpt" in the first line
+    size_t next = 0;                        // where the line after the point starts in the block
+};
+
+// True when the four lines from `pos` on (a line start) make a plain point whose every line, line end
+// included, lies in the indexed block `data`; `point` then describes it.
+bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos, PlainPoint& point);
+
+}  // namespace lurendo

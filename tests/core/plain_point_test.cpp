@@ -1,0 +1,82 @@
+// The four-line point that the reader takes whole: every layout near it, plain or not, must give the same
+// blocks, device speeds and line count as the general way, which a reader fed byte by byte always takes.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "repair/block_assembler.h"
+#include "repair/line_reader.h"
+
+namespace lurendo {
+namespace {
+
+struct Seen final : BlockSink {
+    void blocco_completo(std::string_view text, std::optional<double> velocita_gps) override {
+        blocks.emplace_back(text);
+        speeds.push_back(velocita_gps);
+    }
+    std::vector<std::string> blocks;
+    std::vector<std::optional<double>> speeds;
+    int64_t lines = 0;
+};
+
+Seen read(const std::string& input, size_t block) {
+    Seen seen;
+    BlockAssembler assembler(seen);
+    LineReader reader(assembler);
+    for (size_t pos = 0; pos < input.size(); pos += block)
+        reader.feed(input.data() + pos, std::min(block, input.size() - pos));
+    reader.finish();
+    seen.lines = reader.lines();
+    return seen;
+}
+
+// A point in the usual layout, with the given lines in place of its own where they are not empty.
+std::string point(const std::string& end, std::string start = "", std::string ele = "", std::string time = "",
+                  std::string close = "") {
+    if (start.empty())
+        start = "      <trkpt lat=\"45.123456789\" lon=\"10.123456789\">";
+    if (ele.empty())
+        ele = "        <ele>12.5</ele>";
+    if (time.empty())
+        time = "        <time>2019-08-10T10:00:01Z</time>";
+    if (close.empty())
+        close = "      </trkpt>";
+    return start + end + ele + end + time + end + close + end;
+}
+
+TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(testing::Message() << "line end " << static_cast<int>(end.back()));
+        const std::string input =
+            point(end) + point(end, "      <trkpt\tlat=\"45.1\" lon=\"10.1\">") +
+            point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\"/>") +
+            point(end, "      <trkpt lat=\"45>1\" lon=\"10.1\">") +
+            point(end, "", "        <ele>1<b/></ele>") + point(end, "", "  <ele>12.5</ele>") +
+            point(end, "", "        <ele>12.5</ele>   ") +
+            point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\" id=\"d\">") +
+            point(end, "", "", "        <time>2019-08-10T10:00:02Z</time>" + end + "<speed>4.5</speed>") +
+            point(end, "", "", "        <time>2019-08-10T10:00:03Z</time><speed>5.5</speed>") +
+            point(end, "", "", "", end + "      </trkpt>") +
+            point(end,
+                  "      <trkpt lat=\"45.123456789012345678901234567890\" lon=\"10.12345678901234567\">") +
+            point(end, "", "", "", "      </trkpt> <trkpt lat=\"1\" lon=\"2\">") +
+            point(end, "", "", "", "</trkpt>");
+        const Seen whole = read(input, input.size());
+        ASSERT_GE(whole.blocks.size(), 13u);
+        EXPECT_EQ(whole.speeds[8], 4.5);
+        EXPECT_EQ(whole.speeds[9], 5.5);
+        for (const size_t block : {1u, 7u, 100u}) {
+            SCOPED_TRACE(block);
+            const Seen parts = read(input, block);
+            EXPECT_EQ(parts.blocks, whole.blocks);
+            EXPECT_EQ(parts.speeds, whole.speeds);
+            EXPECT_EQ(parts.lines, whole.lines);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lurendo
