@@ -66,7 +66,7 @@ void BlockAssembler::plain_point(const PlainPoint& point) {
         std::memcpy(to, line.data(), line.size());
         to += line.size();
     }
-    complete_block();
+    complete_block(&point.tags);
 }
 
 void BlockAssembler::oversized_piece() {
@@ -79,9 +79,9 @@ void BlockAssembler::drop_block() {
     blocco_trkpt_.shrink_to_fit();
 }
 
-void BlockAssembler::complete_block() {
+void BlockAssembler::complete_block(const KnownTags* known) {
     in_trkpt_ = false;
-    sink_.blocco_completo(blocco_trkpt_, device_speed_.speed());
+    sink_.blocco_completo(blocco_trkpt_, device_speed_.speed(), known);
 }
 
 }  // namespace lurendo

@@ -19,7 +19,9 @@ class BlockSink {
   public:
     virtual ~BlockSink() = default;
     // `velocita_gps`: the device speed (m/s) found among all the lines of the point, when it has one.
-    virtual void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) = 0;
+    // `known`: where its tags stand, when the reading knows (see KnownTags); otherwise null.
+    virtual void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
+                                 const KnownTags* known) = 0;
 };
 
 class BlockAssembler {
@@ -45,7 +47,7 @@ class BlockAssembler {
     static constexpr size_t kMaxPointText = 1 << 20;
 
   private:
-    void complete_block();
+    void complete_block(const KnownTags* known = nullptr);
     void drop_block();
 
     BlockSink& sink_;

@@ -94,7 +94,10 @@ bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos
         !is_element_line(time, "<time>", "</time>") || !read_line(index, data, pos, end) || !is_end_line(end))
         return false;
     point.lines = {start.text, ele.text, time.text, end.text};
-    point.tag_offset = start.first;
+    const size_t ele_at = start.text.size();
+    const size_t time_at = ele_at + ele.text.size();
+    point.tags = {ele_at + ele.first, ele_at + ele.last + 1 - 6, time_at + time.first,
+                  time_at + time.last + 1 - 7};
     point.next = pos;
     return true;
 }

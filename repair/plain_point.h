@@ -17,12 +17,13 @@
 #include <string_view>
 
 #include "repair/structural_index.h"
+#include "repair/track_point.h"
 
 namespace lurendo {
 
 struct PlainPoint {
     std::array<std::string_view, 4> lines;  // without their line ends
-    size_t tag_offset = 0;                  // of "<trkpt" in the first line
+    KnownTags tags{};                       // in the four lines joined
     size_t next = 0;                        // where the line after the point starts in the block
 };
 

@@ -2,9 +2,10 @@
 
 namespace lurendo {
 
-void PointPipeline::blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) {
+void PointPipeline::blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
+                                    const KnownTags* known) {
     ++blocchi_;
-    leggi_punto(blocco_trkpt, punto_);
+    leggi_punto(blocco_trkpt, punto_, known);
     punto_.velocita_gps = velocita_gps;
     switch (filter_.elaboro_stringa(punto_)) {
         case FilterVerdict::Passed:

@@ -17,7 +17,8 @@ class PointPipeline final : public BlockSink {
   public:
     PointPipeline(OutputWriter& output, PointStore& store) : output_(output), store_(store) {}
 
-    void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps) override;
+    void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
+                         const KnownTags* known) override;
 
     // Blocks completed so far, whatever became of them.
     int64_t blocchi() const { return blocchi_; }

@@ -87,7 +87,7 @@ OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
 
 }  // namespace
 
-void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
+void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known) {
     punto.testo = blocco;
     punto.a_capo.clear();
     punto.velocita_gps.reset();
@@ -103,6 +103,16 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto) {
     // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
     // or splits another match, so these are also the places in the laid-out text.
     size_t time_tag = std::string_view::npos;
+    if (known) {
+        // What the search below would find in such a block.
+        if (known->ele_open >= kEleIndent.size() &&
+            at(blocco, known->ele_open - kEleIndent.size(), kEleIndent))
+            punto.a_capo.push_back(static_cast<uint32_t>(known->ele_open - kEleIndent.size()));
+        punto.a_capo.push_back(static_cast<uint32_t>(known->ele_close + 6));
+        punto.a_capo.push_back(static_cast<uint32_t>(known->time_close + 7));
+        punto.ora = read_time(punto, known->time_open);
+        return;
+    }
     for_each_byte(blocco, '<', [&](size_t pos) LURENDO_INLINE {
         const char next = pos + 1 < blocco.size() ? blocco[pos + 1] : '\0';
         if (next == 'e') {

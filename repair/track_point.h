@@ -20,9 +20,19 @@ struct PuntoLetto {
     std::optional<double> velocita_gps;  // m/s, the device's own speed, from any line of the point
 };
 
+// Where the tags that shape the laid-out text stand in a block whose only other tags are its "<trkpt" and
+// "</trkpt>", when the reading already knows them (a plainly laid-out point).
+struct KnownTags {
+    size_t ele_open;    // "<ele>"
+    size_t ele_close;   // "</ele>"
+    size_t time_open;   // "<time>"
+    size_t time_close;  // "</time>"
+};
+
 // Parses `blocco` into `punto`, reusing its storage; `punto.testo` refers to `blocco`. The device speed,
-// which may lie on lines the block leaves out, is not read here: it is cleared.
-void leggi_punto(std::string_view blocco, PuntoLetto& punto);
+// which may lie on lines the block leaves out, is not read here: it is cleared. `known`, when given, spares
+// the search for the tags.
+void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known = nullptr);
 
 // Appends the laid-out text of a kept point: a CR LF before every "        <ele>" (eight blanks) and
 // after every "</ele>" and "</time>".

@@ -16,9 +16,10 @@ namespace {
 class Entries final : public BlockSink {
   public:
     explicit Entries(BlockSink& next) : next_(next) {}
-    void blocco_completo(std::string_view text, std::optional<double> velocita_gps) override {
+    void blocco_completo(std::string_view text, std::optional<double> velocita_gps,
+                         const KnownTags* known) override {
         entries.emplace_back(text);
-        next_.blocco_completo(text, velocita_gps);
+        next_.blocco_completo(text, velocita_gps, known);
     }
     std::vector<std::string> entries;
 

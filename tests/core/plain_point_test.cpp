@@ -8,17 +8,28 @@
 
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
+#include "repair/track_point.h"
 
 namespace lurendo {
 namespace {
 
+// Keeps each block, its speed, and what the point reader makes of it with the tags the reading knew.
 struct Seen final : BlockSink {
-    void blocco_completo(std::string_view text, std::optional<double> velocita_gps) override {
+    void blocco_completo(std::string_view text, std::optional<double> velocita_gps,
+                         const KnownTags* known) override {
         blocks.emplace_back(text);
         speeds.push_back(velocita_gps);
+        PuntoLetto punto;
+        leggi_punto(text, punto, known);
+        std::string entry;
+        scrivi_disposto(punto, entry);
+        laid_out.push_back(entry + " " + std::to_string(punto.ora.ore) + ":" +
+                           std::to_string(punto.ora.minuti) + ":" + std::to_string(punto.ora.secondi) +
+                           (punto.ora.leggibile ? "" : " ?"));
     }
     std::vector<std::string> blocks;
     std::vector<std::optional<double>> speeds;
+    std::vector<std::string> laid_out;
     int64_t lines = 0;
 };
 
@@ -63,7 +74,9 @@ TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
             point(end,
                   "      <trkpt lat=\"45.123456789012345678901234567890\" lon=\"10.12345678901234567\">") +
             point(end, "", "", "", "      </trkpt> <trkpt lat=\"1\" lon=\"2\">") +
-            point(end, "", "", "", "</trkpt>");
+            point(end, "", "", "", "</trkpt>") +
+            point(end, "", "<ele>3</ele>", "  <time>2019-08-10T10:00:04.25Z</time>") +
+            point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\">        ", "<ele>4</ele>", "<time>bad</time>");
         const Seen whole = read(input, input.size());
         ASSERT_GE(whole.blocks.size(), 13u);
         EXPECT_EQ(whole.speeds[8], 4.5);
@@ -73,6 +86,7 @@ TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
             const Seen parts = read(input, block);
             EXPECT_EQ(parts.blocks, whole.blocks);
             EXPECT_EQ(parts.speeds, whole.speeds);
+            EXPECT_EQ(parts.laid_out, whole.laid_out);
             EXPECT_EQ(parts.lines, whole.lines);
         }
     }

@@ -105,11 +105,11 @@ TEST(PointPipeline, KeptPointsAreStoredAndWrittenDroppedOnesMarkTheNextUnreadabl
         return std::string("<trkpt lat=\"") + lat + "\" lon=\"10.5\"><time>2009-07-14T" + time +
                "Z</time></trkpt>";
     };
-    pipeline.blocco_completo(point("45.5", "10:00:00"), std::nullopt);
-    pipeline.blocco_completo(point("46.5", "10:00:01"), std::nullopt);  // a jump: dropped
-    pipeline.blocco_completo(point("x", "10:00:02"), std::nullopt);     // unreadable: no entry at all
-    pipeline.blocco_completo(point("46.5", "10:00:03"),
-                             std::nullopt);  // beside the dropped one, far from the kept one
+    pipeline.blocco_completo(point("45.5", "10:00:00"), std::nullopt, nullptr);
+    pipeline.blocco_completo(point("46.5", "10:00:01"), std::nullopt, nullptr);  // a jump: dropped
+    pipeline.blocco_completo(point("x", "10:00:02"), std::nullopt, nullptr);  // unreadable: no entry at all
+    // Beside the dropped one, far from the kept one.
+    pipeline.blocco_completo(point("46.5", "10:00:03"), std::nullopt, nullptr);
     ASSERT_TRUE(output.finish());
 
     EXPECT_EQ(pipeline.blocchi(), 4);
