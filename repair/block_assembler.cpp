@@ -56,8 +56,11 @@ void BlockAssembler::piece(const Piece& piece) {
 }
 
 void BlockAssembler::plain_point(const PlainPoint& point) {
-    // Its only "<" are those of its four tags, so it holds no speed tag: the scanner would find nothing.
+    // The block's only "<" are those of its four tags, so the block holds no speed tag: only a speed line
+    // can give the scanner anything.
     device_speed_.reset();
+    if (!point.speed_line.empty())
+        device_speed_.feed(point.speed_line);
     std::string& blocco = blocco_trkpt_;
     blocco.resize(std::accumulate(point.lines.begin(), point.lines.end(), size_t{0},
                                   [](size_t total, std::string_view line) { return total + line.size(); }));

@@ -35,7 +35,7 @@ void LineReader::feed_indexed(const char* data, size_t size) {
         PlainPoint point;
         if (!line_open_ && find_plain_point(index_, data, pos, point)) {
             assembler_.plain_point(point);
-            lines_ += 4;
+            lines_ += point.speed_line.empty() ? 4 : 5;
             pos = point.next;
             continue;
         }

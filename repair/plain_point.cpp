@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "repair/block_assembler.h"
 #include "repair/scan.h"
 
 namespace lurendo {
@@ -91,8 +92,17 @@ bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos
     Line end;
     if (!read_line(index, data, pos, start) || !is_start_line(start) || !read_line(index, data, pos, ele) ||
         !is_element_line(ele, "<ele>", "</ele>") || !read_line(index, data, pos, time) ||
-        !is_element_line(time, "<time>", "</time>") || !read_line(index, data, pos, end) || !is_end_line(end))
+        !is_element_line(time, "<time>", "</time>") || !read_line(index, data, pos, end))
         return false;
+    point.speed_line = {};
+    if (!is_end_line(end)) {
+        // A speed line names no point, so the block leaves it out; only the speed is read from it.
+        if (!is_element_line(end, "<speed>", "</speed>") || mentions_point(end.text))
+            return false;
+        point.speed_line = end.text;
+        if (!read_line(index, data, pos, end) || !is_end_line(end))
+            return false;
+    }
     point.lines = {start.text, ele.text, time.text, end.text};
     const size_t ele_at = start.text.size();
     const size_t time_at = ele_at + ele.text.size();

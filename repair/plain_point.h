@@ -4,6 +4,7 @@
 //       <trkpt lat="..." lon="...">
 //         <ele>...</ele>
 //         <time>...</time>
+//         <speed>...</speed>      (in some files)
 //       </trkpt>
 //
 // For these the line reader skips the general piece cutting: each of these lines is one piece, and what
@@ -22,12 +23,13 @@
 namespace lurendo {
 
 struct PlainPoint {
-    std::array<std::string_view, 4> lines;  // without their line ends
+    std::array<std::string_view, 4> lines;  // of the block, without their line ends
+    std::string_view speed_line;            // the speed line, which the block leaves out; empty if none
     KnownTags tags{};                       // in the four lines joined
     size_t next = 0;                        // where the line after the point starts in the block
 };
 
-// True when the four lines from `pos` on (a line start) make a plain point whose every line, line end
+// True when the four or five lines from `pos` on (a line start) make a plain point whose every line, line end
 // included, lies in the indexed block `data`; `point` then describes it.
 bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos, PlainPoint& point);
 
