@@ -1,5 +1,6 @@
 #include "repair/plain_point.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -21,6 +22,16 @@ struct Line {
     size_t last = 0;   // last such byte
 };
 
+// True when the first `count` (at most 8) of the 8 bytes at `p` are blanks, in one comparison.
+bool blanks_before(const char* p, size_t count) {
+    uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    if constexpr (std::endian::native == std::endian::big)
+        bytes = __builtin_bswap64(bytes);  // the first byte lowest, as below
+    const uint64_t wanted = count == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * count)) - 1;
+    return ((bytes ^ 0x2020202020202020) & wanted) == 0;
+}
+
 // Reads the line from `pos` on and where the next one starts. False when the line is blank, longer than
 // kMaxLine, or its end (a CR that may be followed by an LF included) is not wholly in the block.
 inline bool read_line(const StructuralIndex& index, const char* data, size_t& pos, Line& line) {
@@ -29,15 +40,19 @@ inline bool read_line(const StructuralIndex& index, const char* data, size_t& po
     if (end == size || end - pos > kMaxLine)
         return false;
     line.text = std::string_view(data + pos, end - pos);
-    line.first = leading_blanks(line.text);
-    if (line.first == line.text.size())
+    line.opens = index.opens_from(pos);
+    if (line.text.size() < 64)
+        line.opens &= (uint64_t{1} << line.text.size()) - 1;
+    // Every line of a plain point begins with its first "<": only blanks may come before it.
+    if (line.opens == 0)
+        return false;
+    line.first = static_cast<size_t>(std::countr_zero(line.opens));
+    if (!(line.first <= 8 && line.text.size() >= 8 && blanks_before(line.text.data(), line.first)) &&
+        leading_blanks(line.text) != line.first)
         return false;
     line.last = line.text.size() - 1;
     while (line.text[line.last] == ' ' || line.text[line.last] == '\t')
         --line.last;
-    line.opens = index.opens_from(pos);
-    if (line.text.size() < 64)
-        line.opens &= (uint64_t{1} << line.text.size()) - 1;
     if (data[end] == '\r') {
         if (end + 1 == size)
             return false;  // an LF may follow in the next block

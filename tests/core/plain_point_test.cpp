@@ -76,7 +76,10 @@ TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
             point(end, "", "", "", "      </trkpt> <trkpt lat=\"1\" lon=\"2\">") +
             point(end, "", "", "", "</trkpt>") +
             point(end, "", "<ele>3</ele>", "  <time>2019-08-10T10:00:04.25Z</time>") +
-            point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\">        ", "<ele>4</ele>", "<time>bad</time>");
+            point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\">        ", "<ele>4</ele>",
+                  "<time>bad</time>") +
+            point(end, "", "\t<ele>5</ele>", "            <time>2019-08-10T10:00:05Z</time>",
+                  "\t \t</trkpt>");
         const Seen whole = read(input, input.size());
         ASSERT_GE(whole.blocks.size(), 13u);
         EXPECT_EQ(whole.speeds[8], 4.5);
