@@ -13,6 +13,15 @@
 
 namespace lurendo {
 
+// Everything the store keeps of one point, read at once.
+struct PuntoConservato {
+    int64_t lat;  // 1e-9 degree
+    int64_t lon;  // 1e-9 degree
+    OraDelGiorno ora;
+    std::optional<double> velocita_gps;  // m/s
+    bool salto_prima;                    // a point dropped as a jump came right before it
+};
+
 class PointStore {
   public:
     // Number of points stored; indices run from 1 to n_punti.
@@ -31,6 +40,13 @@ class PointStore {
     }
     // True when a point dropped as a jump came right before point i.
     bool salto_prima(int64_t i) const { return at(i).salto_prima; }
+    // All of point i: one look-up instead of one for each of the above.
+    PuntoConservato punto(int64_t i) const {
+        const Punto& p = at(i);
+        return {p.lat, p.lon, OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile},
+                p.velocita_gps == p.velocita_gps ? std::optional<double>(p.velocita_gps) : std::nullopt,
+                p.salto_prima};
+    }
 
     // Stores a point whose coordinates were read as the next point.
     void elaboro_stringa2(const PuntoLetto& punto);

@@ -15,13 +15,12 @@ double degrees(int64_t units) {
     return static_cast<double>(units) / kNanoDegrees;
 }
 
-bool is_relocation(const PointStore& store, int64_t i) {
-    return is_jump(degrees(store.lat_punto(i)), degrees(store.lat_punto(i + 1))) ||
-           is_jump(degrees(store.lon_punto(i)), degrees(store.lon_punto(i + 1)));
+bool is_relocation(const PuntoConservato& from, const PuntoConservato& to) {
+    return is_jump(degrees(from.lat), degrees(to.lat)) || is_jump(degrees(from.lon), degrees(to.lon));
 }
 
-PuntoTrig trig_of(const PointStore& store, int64_t i) {
-    return trig_punto(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
+PuntoTrig trig_of(const PuntoConservato& punto) {
+    return trig_punto(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
 }
 
 // The speed results twice: from the positions, and with the device's speed where a leg has one. Until the
@@ -100,8 +99,9 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     BothResults speeds;
     MedianInterval interval;
     CostruttoreProfilo profile;
-    PuntoTrig previous = trig_of(store, 1);
-    OraDelGiorno previous_time = store.ora_punto(1);
+    PuntoConservato previous_point = store.punto(1);
+    PuntoTrig previous = trig_of(previous_point);
+    OraDelGiorno previous_time = previous_point.ora;
     if (previous_time.leggibile)
         profile.ora_inizio(previous_time.ore * 3600.0 + previous_time.minuti * 60.0 + previous_time.secondi);
     speeds.inizio(previous);
@@ -114,23 +114,25 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             if (i + 1 > ready)
                 break;
         }
-        const PuntoTrig next = trig_of(store, i + 1);
-        const OraDelGiorno next_time = store.ora_punto(i + 1);
-        if (store.salto_prima(i + 1))
+        const PuntoConservato next_point = store.punto(i + 1);
+        const PuntoTrig next = trig_of(next_point);
+        const OraDelGiorno next_time = next_point.ora;
+        if (next_point.salto_prima)
             profile.salto();
-        if (is_relocation(store, i)) {
+        if (is_relocation(previous_point, next_point)) {
             speeds.inizio(next);
         } else {
             const double t = secondi_tratto(previous_time, next_time);
             const double d = distanza_km(coseno_angolo(previous, next));
             const std::optional<double> v = velocita_da_distanza(d, t);
             result.totali.aggiungi_tratto(t, v);
-            const std::optional<double> device = store.velocita_gps(i + 1);
+            const std::optional<double> device = next_point.velocita_gps;
             speeds.tratto({t, v.value_or(0), d},
                           device ? std::optional<double>(*device * kKmhPerMs) : std::nullopt, next);
             interval.add(t);
             profile.tratto(t, v.value_or(0));
         }
+        previous_point = next_point;
         previous = next;
         previous_time = next_time;
     }

@@ -32,11 +32,7 @@ void keep_best(std::optional<double>& best, double speed) {
 }  // namespace
 
 CalcoloVelocita::CalcoloVelocita()
-    : windows_({{2, false, 0, {}},
-                {10, false, 0, {}},
-                {3600, false, 0, {}},
-                {500, true, 0, {}},
-                {1852, true, 0, {}}}) {}
+    : windows_({{2, 0, {}}, {10, 0, {}}, {3600, 0, {}}, {500, 0, {}}, {1852, 0, {}}}) {}
 
 void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     const uint64_t index = live() == 0 ? base_ : base_ + live();
@@ -58,17 +54,22 @@ void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
     next.spazio = last.spazio + (leg.v / kKmhPerMs) * leg.t;
     next.percorso = last.percorso + leg.d_km * kMetresPerKm;
     points_.push_back(next);
-    for (Finestra& window : windows_)
-        advance(window);
+    // The durations first, then the distances, in the order of windows_.
+    advance<false>(windows_[0]);
+    advance<false>(windows_[1]);
+    advance<false>(windows_[2]);
+    advance<true>(windows_[3]);
+    advance<true>(windows_[4]);
     alpha();
     trim();
 }
 
+template <bool SuSpazio>
 void CalcoloVelocita::advance(Finestra& w) {
     const uint64_t end = base_ + live() - 1;
     const Punto& last = points_.back();
     const auto sum_from = [&](uint64_t start) {
-        return w.su_spazio ? last.spazio - at(start).spazio : last.tempo - at(start).tempo;
+        return SuSpazio ? last.spazio - at(start).spazio : last.tempo - at(start).tempo;
     };
     const double target = w.obiettivo - kTolerance;
     while (w.inizio + 1 < end && sum_from(w.inizio + 1) >= target)
@@ -82,7 +83,7 @@ void CalcoloVelocita::advance(Finestra& w) {
     keep_best(w.migliore, speed);
     // A run no faster than the slowest of ten disjoint runs kept at the last pruning ends later than all of
     // them, so those ten rule it out: it is not kept at all.
-    if (!w.su_spazio && w.obiettivo == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
+    if (!SuSpazio && w.obiettivo == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
         candidates_.push_back({speed, w.inizio + 1, end});
         if (candidates_.size() > 2 * pruned_size_ + 64)
             prune_candidates();

@@ -43,9 +43,8 @@ class CalcoloVelocita {
         double spazio = 0;    // m, as the totals count it
         double percorso = 0;  // m, great-circle, unrounded
     };
-    struct Finestra {  // the shortest run of legs ending at the newest point that reaches a target
-        double obiettivo;
-        bool su_spazio;       // the target is a distance (else a duration)
+    struct Finestra {         // the shortest run of legs ending at the newest point that reaches a target
+        double obiettivo;     // s for the first three windows, m for the last two
         uint64_t inizio = 0;  // absolute index of the run's first point
         std::optional<double> migliore;
     };
@@ -57,6 +56,7 @@ class CalcoloVelocita {
 
     const Punto& at(uint64_t index) const { return points_[head_ + (index - base_)]; }
     size_t live() const { return points_.size() - head_; }
+    template <bool SuSpazio>  // the window's target is a distance (else a duration)
     void advance(Finestra& window);
     void alpha();
     bool out_of_reach(const Punto& last, uint64_t last_index);
