@@ -63,8 +63,16 @@ class BothResults {
 // The median of the leg durations, counted by the millisecond: recordings have few distinct intervals.
 class MedianInterval {
   public:
+    MedianInterval() = default;
+    MedianInterval(const MedianInterval&) = delete;  // last_ points into its own map
+    MedianInterval& operator=(const MedianInterval&) = delete;
+
     void add(double seconds) {
-        ++counts_[std::llround(seconds * 1000)];
+        const int64_t ms = std::llround(seconds * 1000);
+        // Most legs last as long as the one before: its count is found again without a search.
+        if (last_ == counts_.end() || last_->first != ms)
+            last_ = counts_.try_emplace(ms, 0).first;
+        ++last_->second;
         ++n_;
     }
     std::optional<double> median() const {
@@ -82,6 +90,7 @@ class MedianInterval {
 
   private:
     std::map<int64_t, int64_t> counts_;
+    std::map<int64_t, int64_t>::iterator last_ = counts_.end();
     int64_t n_ = 0;
 };
 

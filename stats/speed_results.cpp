@@ -61,7 +61,9 @@ void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
     advance<true>(windows_[3]);
     advance<true>(windows_[4]);
     alpha();
-    trim();
+    // Dropping the points no window reaches any more can wait: a few more kept points change nothing.
+    if (++legs_ % kTrimEvery == 0)
+        trim();
 }
 
 template <bool SuSpazio>

@@ -69,6 +69,8 @@ class CalcoloVelocita {
     size_t head_ = 0;
     uint64_t base_ = 0;       // absolute index of points_[head_]
     uint64_t run_start_ = 0;  // absolute index of the current run's first point
+    static constexpr uint64_t kTrimEvery = 64;
+    uint64_t legs_ = 0;
     std::vector<Finestra> windows_;
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;
