@@ -89,11 +89,6 @@ inline const char* find_one_of(const char* from, const char* to, char a, char b,
     return to;
 }
 
-// First CR or LF in [from, to), or `to`.
-inline const char* find_line_end(const char* from, const char* to) {
-    return find_either(from, to, '\r', '\n');
-}
-
 // First `c` in [from, to), or `to`. Inline and cheap to start: most searches here span a few dozen bytes,
 // where a library call costs more than the scan.
 inline const char* find_byte(const char* from, const char* to, char c) {

@@ -41,11 +41,6 @@ TEST(Scan, FindsTheFirstMarkOrTheEndAtEveryLengthAndPosition) {
             ++expected;
         EXPECT_EQ(find_byte(text.data(), end, '<'), expected) << text.size();
     });
-    for_each_text('\n', [](std::string_view text) {
-        const size_t expected = std::min(text.find('\n'), text.size());
-        EXPECT_EQ(find_line_end(text.data(), text.data() + text.size()), text.data() + expected)
-            << text.size();
-    });
 }
 
 TEST(Scan, FindsTheFirstOfThreeMarksAtEveryLengthAndPosition) {
