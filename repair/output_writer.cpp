@@ -1,6 +1,7 @@
 #include "repair/output_writer.h"
 
 #include <cerrno>
+#include <new>
 #include <utility>
 
 #include "common/threads.h"
@@ -115,7 +116,11 @@ void OutputWriter::write_loop(StopToken stop) {
             }
         }
         block->clear();
-        emptied_.push(std::move(*block));
+        try {
+            emptied_.push(std::move(*block));
+        } catch (const std::bad_alloc&) {
+            // The queue could not grow: the buffer is let go, and the run makes a new one when it needs one.
+        }
     }
 }
 
