@@ -17,67 +17,6 @@ bool starts_with(std::string_view text, size_t pos, std::string_view prefix) {
            std::memcmp(text.data() + pos, prefix.data(), prefix.size()) == 0;
 }
 
-// `for_each_open(first, visit)` calls visit(position) for every "<" of `line` from `first` on.
-template <typename ForEachOpen>
-bool uncut_line(std::string_view line, Piece& piece, ForEachOpen&& for_each_open) {
-    // Field by field: assigning a whole temporary made the compiler store it in halves and load it back in
-    // one, a store-forwarding stall that cost more than the rest of this function.
-    piece.text = line;
-    piece.start_tag = Piece::npos;
-    piece.self_closing = false;
-    piece.end_tag = false;
-    piece.names_point = false;
-    const size_t size = line.size();
-    const size_t first = leading_blanks(line);
-    if (first == size)
-        return true;
-    size_t last = size - 1;
-    while (is_blank(line[last]))
-        --last;
-    // A candidate c is a cut exactly when first < c <= last: text before it and text after it.
-    const auto inside = [&](size_t c) { return c > first && c <= last; };
-    bool cut = false;
-    for_each_open(first, [&](size_t pos) {
-        if (pos + 1 >= size)
-            return false;
-        const char next = line[pos + 1];
-        if (next == 't') {
-            if (starts_with(line, pos, "<trkpt")) {
-                const size_t gt = find_byte(line, '>', pos + 6);
-                if (inside(pos) || piece.start_tag != Piece::npos ||
-                    (gt != std::string_view::npos && inside(gt + 1))) {
-                    cut = true;
-                    return false;
-                }
-                piece.start_tag = pos;
-                piece.self_closing = gt != std::string_view::npos && line[gt - 1] == '/';
-                piece.names_point = true;
-            } else if (starts_with(line, pos, "<time")) {
-                piece.names_point = true;
-            }
-        } else if (next == '/') {
-            size_t cut_after = 0;
-            if (starts_with(line, pos, "</trkpt>")) {
-                cut = inside(pos);
-                cut_after = pos + 8;
-                piece.end_tag = true;
-            } else if (starts_with(line, pos, "</ele>")) {
-                cut_after = pos + 6;
-            } else if (starts_with(line, pos, "</time>")) {
-                cut_after = pos + 7;
-            }
-            if (cut_after != 0) {
-                piece.names_point = true;
-                cut = cut || inside(cut_after);
-            }
-        } else if (next == 'e' && starts_with(line, pos, "<ele")) {
-            piece.names_point = true;
-        }
-        return !cut;
-    });
-    return !cut;
-}
-
 }  // namespace
 
 void PieceCutter::scan(std::string_view line, bool head_nonblank, bool line_ends) {
@@ -177,14 +116,63 @@ Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const
     return piece;
 }
 
-bool PieceCutter::uncut(std::string_view line, Piece& piece) {
-    return uncut_line(line, piece, [&](size_t first, auto&& visit) {
-        for_each_byte(line.substr(first), '<', [&](size_t at) { return visit(first + at); });
-    });
-}
-
 bool PieceCutter::uncut(std::string_view line, const IndexedLine& opens, Piece& piece) {
-    return uncut_line(line, piece, [&](size_t first, auto&& visit) { opens.for_each_open(first, visit); });
+    // Field by field: assigning a whole temporary made the compiler store it in halves and load it back in
+    // one, a store-forwarding stall that cost more than the rest of this function.
+    piece.text = line;
+    piece.start_tag = Piece::npos;
+    piece.self_closing = false;
+    piece.end_tag = false;
+    piece.names_point = false;
+    const size_t size = line.size();
+    const size_t first = leading_blanks(line);
+    if (first == size)
+        return true;
+    size_t last = size - 1;
+    while (is_blank(line[last]))
+        --last;
+    // A candidate c is a cut exactly when first < c <= last: text before it and text after it.
+    const auto inside = [&](size_t c) { return c > first && c <= last; };
+    bool cut = false;
+    opens.for_each_open(first, [&](size_t pos) {
+        if (pos + 1 >= size)
+            return false;
+        const char next = line[pos + 1];
+        if (next == 't') {
+            if (starts_with(line, pos, "<trkpt")) {
+                const size_t gt = find_byte(line, '>', pos + 6);
+                if (inside(pos) || piece.start_tag != Piece::npos ||
+                    (gt != std::string_view::npos && inside(gt + 1))) {
+                    cut = true;
+                    return false;
+                }
+                piece.start_tag = pos;
+                piece.self_closing = gt != std::string_view::npos && line[gt - 1] == '/';
+                piece.names_point = true;
+            } else if (starts_with(line, pos, "<time")) {
+                piece.names_point = true;
+            }
+        } else if (next == '/') {
+            size_t cut_after = 0;
+            if (starts_with(line, pos, "</trkpt>")) {
+                cut = inside(pos);
+                cut_after = pos + 8;
+                piece.end_tag = true;
+            } else if (starts_with(line, pos, "</ele>")) {
+                cut_after = pos + 6;
+            } else if (starts_with(line, pos, "</time>")) {
+                cut_after = pos + 7;
+            }
+            if (cut_after != 0) {
+                piece.names_point = true;
+                cut = cut || inside(cut_after);
+            }
+        } else if (next == 'e' && starts_with(line, pos, "<ele")) {
+            piece.names_point = true;
+        }
+        return !cut;
+    });
+    return !cut;
 }
 
 }  // namespace lurendo

@@ -25,17 +25,7 @@ struct Piece {
 // out one element per line stays whole. The pieces joined give the line back.
 class PieceCutter {
   public:
-    // Calls `emit(const Piece&)` for every piece of `line`, left to right.
-    template <typename Emit>
-    void cut(std::string_view line, Emit&& emit) {
-        Piece piece;
-        if (uncut(line, piece))
-            emit(piece);
-        else
-            cut_part(line, false, true, emit);
-    }
-
-    // The same for a line whose "<" an index has already found.
+    // Calls `emit(const Piece&)` for every piece of `line`, whose "<" the index has found, left to right.
     template <typename Emit>
     void cut(std::string_view line, const IndexedLine& opens, Emit&& emit) {
         Piece piece;
@@ -46,7 +36,6 @@ class PieceCutter {
     }
 
     // Most lines hold one element and have no cut. True when `line` has none; `piece` then describes it.
-    static bool uncut(std::string_view line, Piece& piece);
     static bool uncut(std::string_view line, const IndexedLine& opens, Piece& piece);
 
     // Cuts `text`, the part of a line from its last cut on. `head_nonblank`: text that came before `text`

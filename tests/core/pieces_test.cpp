@@ -13,9 +13,12 @@ namespace {
 using ::testing::ElementsAre;
 
 std::vector<std::string> pieces_of(const std::string& line) {
+    StructuralIndex index;
+    index.build(line.data(), line.size());
     PieceCutter cutter;
     std::vector<std::string> pieces;
-    cutter.cut(line, [&](const Piece& piece) { pieces.emplace_back(piece.text); });
+    cutter.cut(line, IndexedLine{index, 0, line.size()},
+               [&](const Piece& piece) { pieces.emplace_back(piece.text); });
     return pieces;
 }
 
