@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -88,9 +89,12 @@ bool link_in(int fd, const std::string& path) {
 }
 #endif
 
-// Durable writing in steps: each large write starts its writeback at once, so the disk works while the run
-// goes on and the final sync finds little left to do. (A thread that also synced every 16 MB on the way
-// gained nothing measurable and cost CPU time: the writeback started here already keeps the disk busy.)
+// Durable writing in steps. A large write whose memory, length and offset are whole pages goes straight to
+// the disk, around the page cache (O_DIRECT): the output is synced at the end anyway, and this spares
+// copying every byte into the cache and writing it back from there. Any other large write starts its
+// writeback at once, so the disk works while the run goes on and the final sync finds little left to do. A
+// file system that takes no direct writes gets the cached kind. (A thread that also synced every 16 MB on
+// the way gained nothing measurable and cost CPU time.)
 class PosixOutput final : public OutputFile {
   public:
     // `name`: the name an unnamed file takes once its bytes are on the disk; empty for a named file.
@@ -102,18 +106,27 @@ class PosixOutput final : public OutputFile {
     }
     bool write(const char* data, size_t size) override {
         const off_t start = written_;
+        if (!choose_direct(data, size))
+            return false;
         while (size > 0) {
             const ssize_t n = ::write(fd_, data, size);
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
+                // Direct writes refused after all, or a short one left the rest unaligned: cached ones.
+                if (errno == EINVAL && direct_ == Direct::On) {
+                    direct_ = Direct::Unavailable;
+                    if (!set_direct(false))
+                        return false;
+                    continue;
+                }
                 return false;
             }
             data += n;
             size -= static_cast<size_t>(n);
             written_ += n;
         }
-        if (written_ - start >= kEarlyWritebackBytes)
+        if (direct_ != Direct::On && written_ - start >= kEarlyWritebackBytes)
             ::sync_file_range(fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
         return true;
     }
@@ -144,7 +157,41 @@ class PosixOutput final : public OutputFile {
         return EINVAL;  // unnamed files are only made where O_TMPFILE exists
 #endif
     }
+    // Turns direct writing on for a large write of whole pages, and off for any other; false when it
+    // cannot be turned off.
+    bool choose_direct(const char* data, size_t size) {
+        if (direct_ == Direct::Unavailable)
+            return true;
+        const bool whole_pages = size >= kEarlyWritebackBytes && size % kPage == 0 && written_ % kPage == 0 &&
+                                 reinterpret_cast<uintptr_t>(data) % kPage == 0;
+        if (whole_pages == (direct_ == Direct::On))
+            return true;
+        if (set_direct(whole_pages))
+            return true;
+        if (!whole_pages)
+            return false;
+        direct_ = Direct::Unavailable;
+        return true;
+    }
+    bool set_direct(bool on) {
+#ifdef O_DIRECT
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags < 0 || ::fcntl(fd_, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) != 0)
+            return false;
+        if (direct_ != Direct::Unavailable)
+            direct_ = on ? Direct::On : Direct::Off;
+        return true;
+#else
+        return !on;
+#endif
+    }
+
     static constexpr off_t kEarlyWritebackBytes = 256 << 10;
+    // The alignment direct writes want on the usual disks; a file system that wants more refuses the
+    // write, and the cached kind takes over.
+    static constexpr size_t kPage = 4096;
+    enum class Direct { Off, On, Unavailable };
+    Direct direct_ = Direct::Off;
     PendingNames& pending_;
     const std::string name_;
     int fd_;

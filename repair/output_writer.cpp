@@ -1,6 +1,7 @@
 #include "repair/output_writer.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr size_t kFirstReserve = 16 << 10;  // enough for a short track; longer ones grow
+// Room for a full block and the entry that fills it, so that a buffer in use seldom grows.
+constexpr size_t kBlockRoom = (1 << 20) + (64 << 10);
 
 }  // namespace
 
@@ -35,12 +38,14 @@ void OutputWriter::riga(std::string_view text) {
 void OutputWriter::punto(const PuntoLetto& punto) {
     if (!usable())
         return;
-    scrivi_disposto(punto, buffer_);
-    buffer_.append(kCrLf);
+    const size_t size = laid_out_size(punto);
+    char* const to = buffer_.extend(size + kCrLf.size());
+    scrivi_disposto(punto, to);
+    std::memcpy(to + size, kCrLf.data(), kCrLf.size());
     flush_if_full();
 }
 
-void OutputWriter::hand_over() {
+void OutputWriter::hand_over(bool last) {
     if (!kHelperThreads) {
         // No thread to write beside the run: each full block is written here.
         errno = 0;
@@ -58,8 +63,11 @@ void OutputWriter::hand_over() {
         buffer_.clear();
         return;
     }
-    std::string next = emptied_.try_pop().value_or(std::string());
-    next.reserve(buffer_.capacity());
+    PageBuffer next = emptied_.try_pop().value_or(PageBuffer());
+    next.reserve(kBlockRoom);
+    const size_t whole = last ? buffer_.size() : buffer_.size() / PageBuffer::kPage * PageBuffer::kPage;
+    next.append(std::string_view(buffer_.data() + whole, buffer_.size() - whole));
+    buffer_.truncate(whole);
     full_.push(std::exchange(buffer_, std::move(next)));
 }
 
@@ -82,7 +90,7 @@ bool OutputWriter::finish() {
         buffer_.clear();
     } else {
         if (!buffer_.empty())
-            hand_over();
+            hand_over(true);
         full_.close();
         writer_.join();
         if (write_failed_) {
@@ -106,7 +114,7 @@ void OutputWriter::abandon() {
 }
 
 void OutputWriter::write_loop(StopToken stop) {
-    while (std::optional<std::string> block = full_.pop(stop)) {
+    while (std::optional<PageBuffer> block = full_.pop(stop)) {
         // After a failure nothing more is written; the run learns of it at its next hand-over.
         if (!write_failed_) {
             errno = 0;

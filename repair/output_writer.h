@@ -1,15 +1,17 @@
 // The repaired document on its way to the file: lines and point entries go straight into a large buffer;
-// full buffers are written by a second thread, started with the first of them, while the run goes on.
+// full buffers are written by a second thread, started with the first of them, while the run goes on. Every
+// block but the last is a whole number of pages in page-aligned memory, so the file may write it past its
+// cache.
 #pragma once
 
 #include <atomic>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "common/hand_off.h"
 #include "common/threads.h"
 #include "repair/file_io.h"
+#include "repair/page_buffer.h"
 #include "repair/track_point.h"
 
 namespace lurendo {
@@ -39,23 +41,24 @@ class OutputWriter {
     bool usable() const { return file_ && !failed_; }
     void flush_if_full() {
         if (buffer_.size() >= kWriteBlock)
-            hand_over();
+            hand_over(false);
     }
-    void hand_over();
+    // `last`: the whole buffer goes; otherwise its whole pages, and the rest starts the next buffer.
+    void hand_over(bool last);
     void take_write_failure();
     void write_loop(StopToken stop);
 
     static constexpr size_t kWriteBlock = 1 << 20;
 
     std::unique_ptr<OutputFile> file_;
-    std::string buffer_;  // filled by the run
+    PageBuffer buffer_;  // filled by the run
     bool failed_ = false;
     int error_ = 0;
 
     // Full buffers go to the writing thread, which gives them back empty for reuse: one waits while
     // another is written and a third is filled.
-    HandOff<std::string> full_{1};
-    HandOff<std::string> emptied_{3};
+    HandOff<PageBuffer> full_{1};
+    HandOff<PageBuffer> emptied_{3};
     std::atomic<bool> write_failed_ = false;
     std::atomic<int> write_error_ = 0;
     HelperThread writer_;  // last: it stops before anything it uses goes

@@ -132,10 +132,17 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* kn
     punto.ora = read_time(punto, time_tag);
 }
 
+size_t laid_out_size(const PuntoLetto& punto) {
+    return punto.testo.size() + kCrLf.size() * punto.a_capo.size();
+}
+
 void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
     const size_t start = out.size();
-    out.resize(start + punto.testo.size() + kCrLf.size() * punto.a_capo.size());
-    char* to = out.data() + start;
+    out.resize(start + laid_out_size(punto));
+    scrivi_disposto(punto, out.data() + start);
+}
+
+void scrivi_disposto(const PuntoLetto& punto, char* to) {
     size_t copied = 0;
     for (const uint32_t b : punto.a_capo) {
         std::memcpy(to, punto.testo.data() + copied, b - copied);

@@ -34,8 +34,12 @@ struct KnownTags {
 // the search for the tags.
 void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known = nullptr);
 
-// Appends the laid-out text of a kept point: a CR LF before every "        <ele>" (eight blanks) and
-// after every "</ele>" and "</time>".
+// The laid-out text of a kept point: its block with a CR LF before every "        <ele>" (eight blanks)
+// and after every "</ele>" and "</time>".
+size_t laid_out_size(const PuntoLetto& punto);
+// Writes it at `to`, which has room for laid_out_size(punto) bytes.
+void scrivi_disposto(const PuntoLetto& punto, char* to);
+// Appends it to `out`.
 void scrivi_disposto(const PuntoLetto& punto, std::string& out);
 
 }  // namespace lurendo
