@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "repair/scan.h"
+#include "repair/short_copy.h"
 
 namespace lurendo {
 
@@ -66,7 +67,7 @@ void BlockAssembler::plain_point(const PlainPoint& point) {
                                   [](size_t total, std::string_view line) { return total + line.size(); }));
     char* to = blocco.data();
     for (const std::string_view line : point.lines) {
-        std::memcpy(to, line.data(), line.size());
+        copy_short(to, line.data(), line.size());
         to += line.size();
     }
     complete_block(&point.tags);

@@ -11,9 +11,6 @@ namespace lurendo {
 
 namespace {
 
-// The most a line of a plain point may hold, so that its "<" come from one word of the index.
-constexpr size_t kMaxLine = 64;
-
 // One line of the block: its text and the "<" in it, bit i for its byte i.
 struct Line {
     std::string_view text;
@@ -32,17 +29,17 @@ bool blanks_before(const char* p, size_t count) {
     return ((bytes ^ 0x2020202020202020) & wanted) == 0;
 }
 
-// Reads the line from `pos` on and where the next one starts. False when the line is blank, longer than
-// kMaxLine, or its end (a CR that may be followed by an LF included) is not wholly in the block.
+// Reads the line from `pos` on and where the next one starts. False when the line is blank, does not end
+// within 64 bytes (so that its "<" come from one word of the index), or its end (a CR that may be followed
+// by an LF included) is not wholly in the block.
 inline bool read_line(const StructuralIndex& index, const char* data, size_t& pos, Line& line) {
-    const size_t end = index.next_line_end(pos);
-    const size_t size = index.size();
-    if (end == size || end - pos > kMaxLine)
+    const StructuralIndex::Bits bits = index.window(pos);
+    if (bits.line_ends == 0)
         return false;
-    line.text = std::string_view(data + pos, end - pos);
-    line.opens = index.opens_from(pos);
-    if (line.text.size() < 64)
-        line.opens &= (uint64_t{1} << line.text.size()) - 1;
+    const auto length = static_cast<unsigned>(std::countr_zero(bits.line_ends));
+    const size_t end = pos + length;
+    line.text = std::string_view(data + pos, length);
+    line.opens = bits.opens & ((uint64_t{1} << length) - 1);
     // Every line of a plain point begins with its first "<": only blanks may come before it.
     if (line.opens == 0)
         return false;
@@ -54,7 +51,7 @@ inline bool read_line(const StructuralIndex& index, const char* data, size_t& po
     while (line.text[line.last] == ' ' || line.text[line.last] == '\t')
         --line.last;
     if (data[end] == '\r') {
-        if (end + 1 == size)
+        if (end + 1 == index.size())
             return false;  // an LF may follow in the next block
         pos = end + 1 + (data[end + 1] == '\n');
     } else {

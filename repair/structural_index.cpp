@@ -52,20 +52,15 @@ Classes classify_64(const char* p) {
 
 void StructuralIndex::build(const char* data, size_t size) {
     size_ = size;
-    const size_t words = (size + 63) / 64;
-    line_ends_.resize(words);
-    opens_.resize(words);
-    size_t word = 0;
-    for (; (word + 1) * 64 <= size; ++word) {
+    const size_t whole = size / 64;
+    words_.resize(whole + 2);
+    for (size_t word = 0; word < whole; ++word) {
         const Classes classes = classify_64(data + word * 64);
-        line_ends_[word] = classes.line_ends;
-        opens_[word] = classes.opens;
+        words_[word] = {classes.line_ends, classes.opens};
     }
-    if (word < words) {
-        const Classes classes = classify_portable(data + word * 64, size - word * 64);
-        line_ends_[word] = classes.line_ends;
-        opens_[word] = classes.opens;
-    }
+    const Classes rest = classify_portable(data + whole * 64, size - whole * 64);
+    words_[whole] = {rest.line_ends, rest.opens};
+    words_[whole + 1] = {0, 0};
 }
 
 }  // namespace lurendo

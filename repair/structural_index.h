@@ -16,18 +16,26 @@ namespace lurendo {
 
 class StructuralIndex {
   public:
+    // The bits of one stretch of 64 bytes.
+    struct Bits {
+        uint64_t line_ends;  // bit set: CR or LF
+        uint64_t opens;      // bit set: "<"
+    };
+
     // Classifies `size` bytes from `data`; `data` need stay valid only during the call.
     void build(const char* data, size_t size);
     size_t size() const { return size_; }
 
     // The first CR or LF at or after `from`, or size().
     size_t next_line_end(size_t from) const {
+        if (from >= size_)
+            return size_;
         size_t word = from / 64;
-        uint64_t bits = from < size_ ? line_ends_[word] >> (from % 64) << (from % 64) : 0;
+        uint64_t bits = words_[word].line_ends >> (from % 64) << (from % 64);
         while (bits == 0) {
-            if (++word >= line_ends_.size())
+            if (++word >= words_.size())
                 return size_;
-            bits = line_ends_[word];
+            bits = words_[word].line_ends;
         }
         return word * 64 + static_cast<size_t>(std::countr_zero(bits));
     }
@@ -39,7 +47,7 @@ class StructuralIndex {
             return;
         const size_t last_word = (to - 1) / 64;
         for (size_t word = from / 64; word <= last_word; ++word) {
-            uint64_t bits = opens_[word];
+            uint64_t bits = words_[word].opens;
             if (word == from / 64)
                 bits = bits >> (from % 64) << (from % 64);
             if (word == last_word && to % 64 != 0)
@@ -51,22 +59,25 @@ class StructuralIndex {
         }
     }
 
-    // The "<" bits of the 64 bytes from `start` on, bit i standing for byte start + i (bits past the end
-    // of the block are clear).
-    uint64_t opens_from(size_t start) const {
-        const size_t word = start / 64;
+    // The bits of the 64 bytes from `start` on, bit i standing for byte start + i; bits past the end of the
+    // block are clear.
+    Bits window(size_t start) const {
+        if (start >= size_)
+            return {0, 0};
+        // Two zero words close the bitmaps, so the word after `start`'s is always there.
+        const Bits& low = words_[start / 64];
+        const Bits& high = words_[start / 64 + 1];
         const unsigned shift = start % 64;
-        if (word >= opens_.size())
-            return 0;
-        uint64_t bits = opens_[word] >> shift;
-        if (shift != 0 && word + 1 < opens_.size())
-            bits |= opens_[word + 1] << (64 - shift);
-        return bits;
+        // (x << 1) << (63 - shift) is x << (64 - shift), also for a shift of 0, where a shift by 64 is not
+        // defined.
+        return {low.line_ends >> shift | (high.line_ends << 1) << (63 - shift),
+                low.opens >> shift | (high.opens << 1) << (63 - shift)};
     }
+    // The "<" bits of the 64 bytes from `start` on.
+    uint64_t opens_from(size_t start) const { return window(start).opens; }
 
   private:
-    std::vector<uint64_t> line_ends_;  // bit set: CR or LF
-    std::vector<uint64_t> opens_;      // bit set: "<"
+    std::vector<Bits> words_;  // bit i of word w stands for byte 64 * w + i
     size_t size_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "repair/coordinates.h"
 #include "repair/scan.h"
+#include "repair/short_copy.h"
 
 namespace lurendo {
 
@@ -145,13 +146,13 @@ void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
 void scrivi_disposto(const PuntoLetto& punto, char* to) {
     size_t copied = 0;
     for (const uint32_t b : punto.a_capo) {
-        std::memcpy(to, punto.testo.data() + copied, b - copied);
+        copy_short(to, punto.testo.data() + copied, b - copied);
         to += b - copied;
         std::memcpy(to, kCrLf.data(), kCrLf.size());
         to += kCrLf.size();
         copied = b;
     }
-    std::memcpy(to, punto.testo.data() + copied, punto.testo.size() - copied);
+    copy_short(to, punto.testo.data() + copied, punto.testo.size() - copied);
 }
 
 }  // namespace lurendo

@@ -170,7 +170,9 @@ void CalcoloVelocita::trim() {
         ++head_;
         ++base_;
     }
-    if (head_ >= kCompactAfter && 2 * head_ >= points_.size()) {
+    // Moving the live points to the front costs as much as there are of them: done once at least three
+    // times as many have gone, it costs a third of a move per leg.
+    if (head_ >= kCompactAfter && head_ >= 3 * live()) {
         points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(head_));
         head_ = 0;
     }
