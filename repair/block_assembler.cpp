@@ -62,6 +62,10 @@ void BlockAssembler::plain_point(const PlainPoint& point) {
     device_speed_.reset();
     if (!point.speed_line.empty())
         device_speed_.feed(point.speed_line);
+    if (sink_.punto_semplice(point, device_speed_.speed())) {
+        in_trkpt_ = false;
+        return;
+    }
     std::string& blocco = blocco_trkpt_;
     blocco.resize(std::accumulate(point.lines.begin(), point.lines.end(), size_t{0},
                                   [](size_t total, std::string_view line) { return total + line.size(); }));

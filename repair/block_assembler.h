@@ -22,6 +22,13 @@ class BlockSink {
     // `known`: where its tags stand, when the reading knows (see KnownTags); otherwise null.
     virtual void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
                                  const KnownTags* known) = 0;
+    // A plain point, straight from its lines, with its device speed. False when the sink wants it joined
+    // into a block instead, through blocco_completo.
+    virtual bool punto_semplice(const PlainPoint& point, std::optional<double> velocita_gps) {
+        (void)point;
+        (void)velocita_gps;
+        return false;
+    }
 };
 
 class BlockAssembler {

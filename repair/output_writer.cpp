@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/threads.h"
+#include "repair/short_copy.h"
 
 namespace lurendo {
 
@@ -42,6 +43,29 @@ void OutputWriter::punto(const PuntoLetto& punto) {
     char* const to = buffer_.extend(size + kCrLf.size());
     scrivi_disposto(punto, to);
     std::memcpy(to + size, kCrLf.data(), kCrLf.size());
+    flush_if_full();
+}
+
+void OutputWriter::punto_in_righe(const std::array<std::string_view, 4>& righe) {
+    if (!usable())
+        return;
+    size_t size = 0;
+    for (const std::string_view riga : righe)
+        size += riga.size() + kCrLf.size();
+    char* to = buffer_.extend(size);
+    for (const std::string_view riga : righe) {
+        copy_short(to, riga.data(), riga.size());
+        to += riga.size();
+        std::memcpy(to, kCrLf.data(), kCrLf.size());
+        to += kCrLf.size();
+    }
+    flush_if_full();
+}
+
+void OutputWriter::voce(std::string_view entry) {
+    if (!usable())
+        return;
+    copy_short(buffer_.extend(entry.size()), entry.data(), entry.size());
     flush_if_full();
 }
 

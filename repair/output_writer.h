@@ -4,6 +4,7 @@
 // cache.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <string_view>
@@ -27,6 +28,10 @@ class OutputWriter {
     void riga(std::string_view text);
     // The entry of a kept point: its laid-out text, followed by CR LF.
     void punto(const PuntoLetto& punto);
+    // The entry of a kept point that is its four lines, each followed by CR LF.
+    void punto_in_righe(const std::array<std::string_view, 4>& righe);
+    // The entry of a kept point as it stands, its final CR LF included.
+    void voce(std::string_view entry);
     // The entry of a dropped point: an empty line.
     void punto_scartato() { riga({}); }
 

@@ -15,8 +15,9 @@ namespace {
 struct Line {
     std::string_view text;
     uint64_t opens = 0;
-    size_t first = 0;  // first byte that is neither blank nor tab
-    size_t last = 0;   // last such byte
+    size_t first = 0;   // first byte that is neither blank nor tab
+    size_t last = 0;    // last such byte
+    bool crlf = false;  // ended by CR LF
 };
 
 // True when the first `count` (at most 8) of the 8 bytes at `p` are blanks, in one comparison.
@@ -53,8 +54,10 @@ inline bool read_line(const StructuralIndex& index, const char* data, size_t& po
     if (data[end] == '\r') {
         if (end + 1 == index.size())
             return false;  // an LF may follow in the next block
-        pos = end + 1 + (data[end + 1] == '\n');
+        line.crlf = data[end + 1] == '\n';
+        pos = end + 1 + line.crlf;
     } else {
+        line.crlf = false;
         pos = end + 1;
     }
     return true;
@@ -121,6 +124,10 @@ bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos
     point.tags = {ele_at + ele.first, ele_at + ele.last + 1 - 6, time_at + time.first,
                   time_at + time.last + 1 - 7};
     point.next = pos;
+    point.laid_out_as_lines = ele.first == 8 && blanks_before(ele.text.data(), 8) &&
+                              ele.last + 1 == ele.text.size() && time.last + 1 == time.text.size();
+    point.laid_out_in_input = point.laid_out_as_lines && point.speed_line.empty() && start.crlf && ele.crlf &&
+                              time.crlf && end.crlf;
     return true;
 }
 

@@ -19,11 +19,16 @@ class PointPipeline final : public BlockSink {
 
     void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
                          const KnownTags* known) override;
+    bool punto_semplice(const PlainPoint& point, std::optional<double> velocita_gps) override;
 
     // Blocks completed so far, whatever became of them.
     int64_t blocchi() const { return blocchi_; }
 
   private:
+    // Judges the point just read, then writes it (`write`) and stores it, or marks the drop.
+    template <typename Write>
+    void judge(Write&& write);
+
     OutputWriter& output_;
     PointStore& store_;
     TrackpointFilter filter_;

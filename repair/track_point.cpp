@@ -88,6 +88,34 @@ OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
 
 }  // namespace
 
+bool leggi_righe(std::string_view start, size_t start_size, std::string_view time_line, size_t time_open,
+                 size_t time_close, PuntoLetto& punto) {
+    // The start line is where the joined block begins, so its first "lat=" and "lon=" are the block's. A
+    // value that reads at all holds no ">", so it ends before the line's closing ">" and reads the same
+    // whatever follows the line. Anything else: the block decides.
+    size_t lat_end = 0;
+    size_t lon_end = 0;
+    find_keys(start.substr(0, start_size), lat_end, lon_end);
+    if (lat_end == std::string_view::npos || lon_end == std::string_view::npos)
+        return false;
+    punto.lat = leggi_coordinata(start, lat_end, kLatitudeLimit);
+    punto.lon = leggi_coordinata(start, lon_end, kLongitudeLimit);
+    if (!punto.lat || !punto.lon)
+        return false;
+    // Every byte the time reading looks at lies before "</time>": the same bytes as in the block, with no
+    // line break of the laid-out text among them.
+    if (time_open + kTimeFieldOffset + kTimeFieldLength > time_close)
+        return false;
+    bool fraction = false;
+    size_t last = 0;
+    const std::string_view field = time_field(time_line, time_open, fraction, last);
+    punto.ora = leggi_ora(field, fraction);
+    punto.testo = {};
+    punto.a_capo.clear();
+    punto.velocita_gps.reset();
+    return true;
+}
+
 void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known) {
     punto.testo = blocco;
     punto.a_capo.clear();

@@ -34,6 +34,16 @@ struct KnownTags {
 // the search for the tags.
 void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known = nullptr);
 
+// Parses a point from its lines as leggi_punto parses them joined, for a point whose only tags are
+// "<trkpt ...>" alone on its start line and the time element on `time_line` (from `time_open` to the "<" of
+// `time_close`), among others on lines between. `start` is the start line followed by the input after it,
+// which a reading may look at without leaving the memory; `start_size` is the line's own length.
+// `punto.testo` is then empty. False, with `punto` in no particular state, where the lines alone cannot
+// tell: a coordinate that is absent or unreadable on the start line, or a time-of-day text that does not lie
+// wholly inside its element.
+bool leggi_righe(std::string_view start, size_t start_size, std::string_view time_line, size_t time_open,
+                 size_t time_close, PuntoLetto& punto);
+
 // The laid-out text of a kept point: its block with a CR LF before every "        <ele>" (eight blanks)
 // and after every "</ele>" and "</time>".
 size_t laid_out_size(const PuntoLetto& punto);
