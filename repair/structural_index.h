@@ -22,8 +22,9 @@ class StructuralIndex {
         uint64_t opens;      // bit set: "<"
     };
 
-    // Classifies `size` bytes from `data`; `data` need stay valid only during the call.
-    void build(const char* data, size_t size);
+    // Classifies `size` bytes from `data`; `data` need stay valid only during the call. `widest`: with the
+    // widest vector instructions the machine has; false keeps to the baseline ones (for tests of both).
+    void build(const char* data, size_t size, bool widest = true);
     size_t size() const { return size_; }
 
     // The first CR or LF at or after `from`, or size().
