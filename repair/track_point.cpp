@@ -109,7 +109,11 @@ bool leggi_righe(std::string_view start, size_t start_size, std::string_view tim
     bool fraction = false;
     size_t last = 0;
     const std::string_view field = time_field(time_line, time_open, fraction, last);
-    punto.ora = leggi_ora(field, fraction);
+    punto.ora_rimandata = field.size() == punto.ora_da_leggere.size() && !fraction;
+    if (punto.ora_rimandata)
+        std::memcpy(punto.ora_da_leggere.data(), field.data(), field.size());
+    else
+        punto.ora = leggi_ora(field, fraction);
     punto.testo = {};
     punto.a_capo.clear();
     punto.velocita_gps.reset();
@@ -118,6 +122,7 @@ bool leggi_righe(std::string_view start, size_t start_size, std::string_view tim
 
 void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known) {
     punto.testo = blocco;
+    punto.ora_rimandata = false;
     punto.a_capo.clear();
     punto.velocita_gps.reset();
 

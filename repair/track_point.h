@@ -1,6 +1,7 @@
 // A completed track point block, parsed once: what the filter judges, the store keeps and the output writes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,10 +13,15 @@
 namespace lurendo {
 
 struct PuntoLetto {
-    std::string_view testo;              // the block as read, its lines joined without separators
-    std::optional<int64_t> lat;          // 1e-9 degree; empty when absent, malformed or out of range
-    std::optional<int64_t> lon;          // likewise
-    OraDelGiorno ora;                    // as the laid-out text gives it: 17 characters behind "<time>"
+    std::string_view testo;      // the block as read, its lines joined without separators
+    std::optional<int64_t> lat;  // 1e-9 degree; empty when absent, malformed or out of range
+    std::optional<int64_t> lon;  // likewise
+    OraDelGiorno ora;            // as the laid-out text gives it: 17 characters behind "<time>"
+    // Or, when the reading left it to whoever reads the point later (leggi_righe does, so that the
+    // statistics thread rather than the reading one pays for it): the eight characters of a "hh:mm:ss"
+    // text without a fraction, which leggi_ora(text, false) turns into `ora`.
+    std::array<char, 8> ora_da_leggere{};
+    bool ora_rimandata = false;
     std::vector<uint32_t> a_capo;        // offsets in `testo` before which the laid-out text has a CR LF
     std::optional<double> velocita_gps;  // m/s, the device's own speed, from any line of the point
 };
@@ -38,6 +44,7 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* kn
 // "<trkpt ...>" alone on its start line and the time element on `time_line` (from `time_open` to the "<" of
 // `time_close`), among others on lines between. `start` is the start line followed by the input after it,
 // which a reading may look at without leaving the memory; `start_size` is the line's own length.
+// The time of day is left to the reader when it is the usual eight characters (see ora_rimandata).
 // `punto.testo` is then empty. False, with `punto` in no particular state, where the lines alone cannot
 // tell: a coordinate that is absent or unreadable on the start line, or a time-of-day text that does not lie
 // wholly inside its element.
