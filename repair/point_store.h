@@ -104,8 +104,9 @@ class PointStore {
     // A shared store hands the reader the number of points published, batch by batch; at most
     // kMaxAhead / kPublishEvery batches wait, so the writer never runs more than kMaxAhead points ahead.
     std::unique_ptr<HandOff<int64_t>> sharing_;
-    bool closed_ = false;            // the writer's side: the last count is handed on
-    mutable int64_t published_ = 0;  // the reader's side: as far as it has been told
+    bool closed_ = false;  // the writer's side: the last count is handed on
+    // The reader's side, apart from what the writer changes at every point: as far as it has been told.
+    alignas(ChunkedArray<Punto>::kCacheLine) mutable int64_t published_ = 0;
 };
 
 }  // namespace lurendo
