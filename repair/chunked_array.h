@@ -23,9 +23,10 @@ class ChunkedArray {
 
   public:
     // Chunk k < kDoublings holds kFirstChunk << k entries, from kFirstChunk * (2^k - 1) on; every later
-    // chunk holds kMaxChunk.
-    static constexpr size_t kFirstChunk = 256;
-    static constexpr size_t kMaxChunk = 65536;
+    // chunk holds kMaxChunk, as many as one huge page holds, near enough: a new chunk then costs the system
+    // clearing no more memory than it holds.
+    static constexpr size_t kFirstChunk = kHugePage / sizeof(T) / 256 > 0 ? kHugePage / sizeof(T) / 256 : 1;
+    static constexpr size_t kMaxChunk = kFirstChunk * 256;
     static constexpr int kDoublings = std::countr_zero(kMaxChunk / kFirstChunk) + 1;
     static constexpr size_t kDoubledEntries = kFirstChunk * ((size_t{1} << kDoublings) - 1);
     // The size of a cache line on the machines this runs on, for keeping apart what two threads change.

@@ -9,14 +9,8 @@
 
 namespace lurendo {
 
-namespace {
-
-constexpr size_t kHugePage = 2 << 20;
-
-}  // namespace
-
 void* allocate_large(size_t bytes) {
-    if (bytes < kHugePage) {
+    if (bytes <= kHugePage / 2) {
         void* memory = std::malloc(bytes);
         if (!memory)
             throw std::bad_alloc();
