@@ -1,6 +1,5 @@
 #include "repair/block_assembler.h"
 
-#include <cstring>
 #include <numeric>
 
 #include "repair/scan.h"
