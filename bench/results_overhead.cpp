@@ -39,7 +39,7 @@ Totali totals_only(const PointStore& store) {
         if (!is_jump(degrees(store.lat_punto(i)), degrees(store.lat_punto(i + 1))) &&
             !is_jump(degrees(store.lon_punto(i)), degrees(store.lon_punto(i + 1)))) {
             const double t = secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1));
-            totali.aggiungi_tratto(t, velocita_da_distanza(distanza_km(coseno_angolo(previous, next)), t));
+            totali.aggiungi_tratto(t, velocita_da_distanza(distanza_km(previous, next), t));
         }
         previous = next;
     }

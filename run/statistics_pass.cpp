@@ -19,6 +19,14 @@ bool is_relocation(const PuntoConservato& from, const PuntoConservato& to) {
     return is_jump(degrees(from.lat), degrees(to.lat)) || is_jump(degrees(from.lon), degrees(to.lon));
 }
 
+// No board, kite or boat sails at this pace: a leg faster than this, by its positions or by the device's
+// own speed, comes from a bad fix.
+constexpr double kSpikeKmh = 150;
+
+bool is_spike(std::optional<double> kmh, std::optional<double> device_kmh) {
+    return (kmh && *kmh > kSpikeKmh) || (device_kmh && *device_kmh > kSpikeKmh);
+}
+
 PuntoTrig trig_of(const PuntoConservato& punto) {
     return trig_punto(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
 }
@@ -132,14 +140,22 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             speeds.inizio(next);
         } else {
             const double t = secondi_tratto(previous_time, next_time);
-            const double d = distanza_km(coseno_angolo(previous, next));
+            const double d = distanza_km(previous, next);
             const std::optional<double> v = velocita_da_distanza(d, t);
             result.totali.aggiungi_tratto(t, v);
-            const std::optional<double> device = next_point.velocita_gps;
-            speeds.tratto({t, v.value_or(0), d},
-                          device ? std::optional<double>(*device * kKmhPerMs) : std::nullopt, next);
             interval.add(t);
-            profile.tratto(t, v.value_or(0));
+            const std::optional<double> device =
+                next_point.velocita_gps ? std::optional<double>(*next_point.velocita_gps * kKmhPerMs)
+                                        : std::nullopt;
+            // A spike counts in the four figures like any leg, but no speed result spans it and the
+            // profile marks it as it marks a dropped jump.
+            if (is_spike(v, device)) {
+                speeds.inizio(next);
+                profile.salto();
+            } else {
+                speeds.tratto({t, v.value_or(0), d}, device, next);
+                profile.tratto(t, v.value_or(0));
+            }
         }
         previous_point = next_point;
         previous = next;

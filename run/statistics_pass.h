@@ -24,8 +24,10 @@ struct Statistiche {
 
 // Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
 // longitude is a relocation (recordings joined from different places), not a leg: it adds nothing, and
-// no speed result spans it. The totals, the planing share and the profile take each leg's speed from the
-// positions; the speed results take the device's speed at the leg's end point where it has one. The store
+// no speed result spans it. A leg faster than 150 km/h is a spike: it counts in the totals, but no speed
+// result spans it either and the profile marks it. The totals, the planing share and the profile take each
+// leg's speed from the positions; the speed results take the device's speed at the leg's end point where it
+// has one. The store
 // may still be filling on another thread; the pass ends when it is closed.
 // `libera`: the pass gives the points it has passed back to the store as it goes (see
 // PointStore::letti_fino), so that a long run needs bounded memory; the store then no longer holds them.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/numbers.h"
+#include "common/portable_math.h"
 
 namespace lurendo {
 
@@ -34,26 +35,23 @@ double secondi_tratto(const OraDelGiorno& p, const OraDelGiorno& q) {
 
 PuntoTrig trig_punto(double lat_units, double lon_units) {
     const double lat_rad = (lat_units * kUnitsToDegrees) / kDegreesPerRadian;
-    return {std::sin(lat_rad), std::cos(lat_rad), (lon_units * kUnitsToDegrees) / kDegreesPerRadian, lat_rad};
+    return {lat_rad, (lon_units * kUnitsToDegrees) / kDegreesPerRadian, portable_cos(lat_rad)};
 }
 
-double coseno_angolo(const PuntoTrig& p, const PuntoTrig& q) {
-    return p.sin_lat * q.sin_lat + (p.cos_lat * q.cos_lat) * std::cos(q.lon_rad - p.lon_rad);
+double angolo_centrale(const PuntoTrig& p, const PuntoTrig& q) {
+    const double half_lat = portable_sin((q.lat_rad - p.lat_rad) / 2);
+    const double half_lon = portable_sin((q.lon_rad - p.lon_rad) / 2);
+    const double h = half_lat * half_lat + (p.cos_lat * q.cos_lat) * (half_lon * half_lon);
+    // h may round just above 1 for points at opposite ends of the globe.
+    return 2 * portable_asin(std::sqrt(h < 1 ? h : 1));
 }
 
-double distanza_km(double a) {
-    if (a > 0) {
-        const double root_term = 1 - a * a;
-        if (root_term < 0)
-            return 0;  // a rounded just above 1: the same place
-        return kEarthRadiusKm * std::atan(std::sqrt(root_term) / a);
-    }
-    // More than a quarter of the globe apart; a may round just below -1.
-    return kEarthRadiusKm * std::acos(a < -1 ? -1 : a);
+double distanza_km(const PuntoTrig& p, const PuntoTrig& q) {
+    return kEarthRadiusKm * angolo_centrale(p, q);
 }
 
 std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, double t) {
-    return velocita_da_distanza(distanza_km(coseno_angolo(p, q)), t);
+    return velocita_da_distanza(distanza_km(p, q), t);
 }
 
 std::optional<double> velocita_da_distanza(double d, double t) {

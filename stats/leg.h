@@ -11,21 +11,22 @@ namespace lurendo {
 // half a day is taken as a step across midnight.
 double secondi_tratto(const OraDelGiorno& p, const OraDelGiorno& q);
 
-// The trigonometric terms of one point, computed once and reused for both legs that touch it.
+// A point in radians with the cosine of its latitude, computed once and reused for both legs that touch it.
 struct PuntoTrig {
-    double sin_lat = 0;
-    double cos_lat = 0;
-    double lon_rad = 0;
     double lat_rad = 0;
+    double lon_rad = 0;
+    double cos_lat = 0;
 };
 // Of a point at `lat_units`, `lon_units` (1e-9 degree).
 PuntoTrig trig_punto(double lat_units, double lon_units);
 
-// The cosine of the central angle between two points.
-double coseno_angolo(const PuntoTrig& p, const PuntoTrig& q);
+// The central angle between two points, in radians, in the haversine form: 2 asin(sqrt(h)) with
+// h = sin²(Δφ/2) + cos φp cos φq sin²(Δλ/2). It equals the arc cosine of the cosine term of the spherical
+// law of cosines, but keeps its precision for short legs, where 1 - cos² cancels.
+double angolo_centrale(const PuntoTrig& p, const PuntoTrig& q);
 
-// Great-circle distance in km for the cosine term `a` of the central angle.
-double distanza_km(double a);
+// Great-circle distance in km between two points.
+double distanza_km(const PuntoTrig& p, const PuntoTrig& q);
 
 // Speed in km/h, rounded to one decimal, of the leg from p to q lasting t seconds; empty when t is 0.
 std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, double t);

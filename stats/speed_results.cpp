@@ -18,10 +18,25 @@ constexpr double kAlphaGate = 50;       // m between the ends of an alpha
 constexpr double kMetresPerKm = 1000;
 constexpr double kEarthRadiusM = 6378700;  // the sphere the legs are measured on
 constexpr size_t kRuns = 5;                // of the "5 × 10 s" result
-constexpr size_t kDisjointToDiscard = 10;  // better disjoint runs that rule a candidate out for good
+// Better disjoint windows that rule a candidate out for good: a window overlaps at most three disjoint ones
+// (two, but for the tolerance on their lengths), so five taken windows block at most fifteen.
+constexpr size_t kDisjointToDiscard = 15;
 
-bool ranks_before(double speed_a, uint64_t end_a, double speed_b, uint64_t end_b) {
-    return speed_a > speed_b || (speed_a == speed_b && end_a < end_b);
+// Faster first; among equal speeds the earlier window. The order is total, so that every sort gives the
+// same sequence whatever the library's algorithm.
+template <typename C>
+bool ranks_before(const C& a, const C& b) {
+    if (a.velocita != b.velocita)
+        return a.velocita > b.velocita;
+    if (a.a != b.a)
+        return a.a < b.a;
+    return a.da < b.da;
+}
+
+// Windows that only touch do not overlap.
+template <typename C>
+bool overlap(const C& x, const C& y) {
+    return x.da < y.a - kTolerance && y.da < x.a - kTolerance;
 }
 
 void keep_best(std::optional<double>& best, double speed) {
@@ -32,14 +47,18 @@ void keep_best(std::optional<double>& best, double speed) {
 }  // namespace
 
 CalcoloVelocita::CalcoloVelocita()
-    : windows_({{2, 0, {}}, {10, 0, {}}, {3600, 0, {}}, {500, 0, {}}, {1852, 0, {}}}) {}
+    : time_windows_({{2, 0, 0, {}}, {10, 0, 0, {}}, {3600, 0, 0, {}}}), windows_({{500, 0, {}}, {1852, 0, {}}}) {}
 
 void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     const uint64_t index = live() == 0 ? base_ : base_ + live();
+    if (live() > 0)
+        run_offset_ += points_.back().tempo;
     points_.clear();
     head_ = 0;
-    base_ = run_start_ = index;
+    base_ = index;
     points_.push_back({punto});
+    for (FinestraTempo& window : time_windows_)
+        window.inizio = window.prossimo = index;
     for (Finestra& window : windows_)
         window.inizio = index;
     alpha_from_ = index;
@@ -54,42 +73,79 @@ void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
     next.spazio = last.spazio + (leg.v / kKmhPerMs) * leg.t;
     next.percorso = last.percorso + leg.d_km * kMetresPerKm;
     points_.push_back(next);
-    // The durations first, then the distances, in the order of windows_.
-    advance<false>(windows_[0]);
-    advance<false>(windows_[1]);
-    advance<false>(windows_[2]);
-    advance<true>(windows_[3]);
-    advance<true>(windows_[4]);
+    for (FinestraTempo& window : time_windows_)
+        advance(window);
+    for (Finestra& window : windows_)
+        advance(window);
     alpha();
     // Dropping the points no window reaches any more can wait: a few more kept points change nothing.
     if (++legs_ % kTrimEvery == 0)
         trim();
 }
 
-template <bool SuSpazio>
+void CalcoloVelocita::advance(FinestraTempo& w) {
+    const uint64_t end = base_ + live() - 1;
+    const Punto& last = points_.back();
+    const Punto& before = at(end - 1);
+    const double leg_seconds = last.tempo - before.tempo;
+    // Windows starting at a point whose end falls in the newest leg, or on its end point. A leg cut by the
+    // window's end counts for the part inside at its own average speed.
+    for (; w.prossimo < end && at(w.prossimo).tempo + w.durata <= last.tempo + kTolerance; ++w.prossimo) {
+        const Punto& start = at(w.prossimo);
+        const double to = start.tempo + w.durata;
+        if (to >= last.tempo - kTolerance) {
+            const double seconds = last.tempo - start.tempo;
+            if (seconds > 0)
+                consider(w, (last.spazio - start.spazio) / seconds * kKmhPerMs, start.tempo, last.tempo);
+        } else {
+            const double inside =
+                before.spazio + (last.spazio - before.spazio) / leg_seconds * (to - before.tempo);
+            consider(w, (inside - start.spazio) / w.durata * kKmhPerMs, start.tempo, to);
+        }
+    }
+    // The window ending at the newest point. Its start lies in the leg after w.inizio, or on w.inizio.
+    const double from = last.tempo - w.durata;
+    if (from < -kTolerance)
+        return;  // the run is not yet that long: it starts at 0 s
+    while (w.inizio + 1 < end && at(w.inizio + 1).tempo <= from + kTolerance)
+        ++w.inizio;
+    const Punto& first = at(w.inizio);
+    const double cut = from - first.tempo;
+    if (cut <= kTolerance) {
+        const double seconds = last.tempo - first.tempo;
+        if (seconds > 0)
+            consider(w, (last.spazio - first.spazio) / seconds * kKmhPerMs, first.tempo, last.tempo);
+        return;
+    }
+    const Punto& next = at(w.inizio + 1);
+    const double outside = (next.spazio - first.spazio) / (next.tempo - first.tempo) * cut;
+    consider(w, (last.spazio - first.spazio - outside) / w.durata * kKmhPerMs, from, last.tempo);
+}
+
+// A window of `w` from `from` to `to` s of the current run at `speed` km/h.
+void CalcoloVelocita::consider(FinestraTempo& w, double speed, double from, double to) {
+    keep_best(w.migliore, speed);
+    // A window no faster than the slowest of the disjoint windows kept at the last pruning ends no earlier
+    // than all of them, so those rule it out: it is not kept at all.
+    if (w.durata == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
+        candidates_.push_back({speed, run_offset_ + from, run_offset_ + to});
+        if (candidates_.size() > 2 * pruned_size_ + 64)
+            prune_candidates();
+    }
+}
+
 void CalcoloVelocita::advance(Finestra& w) {
     const uint64_t end = base_ + live() - 1;
     const Punto& last = points_.back();
-    const auto sum_from = [&](uint64_t start) {
-        return SuSpazio ? last.spazio - at(start).spazio : last.tempo - at(start).tempo;
-    };
     const double target = w.obiettivo - kTolerance;
-    while (w.inizio + 1 < end && sum_from(w.inizio + 1) >= target)
+    while (w.inizio + 1 < end && last.spazio - at(w.inizio + 1).spazio >= target)
         ++w.inizio;
-    if (sum_from(w.inizio) < target)
+    if (last.spazio - at(w.inizio).spazio < target)
         return;
     const double seconds = last.tempo - at(w.inizio).tempo;
     if (seconds <= 0)
         return;
-    const double speed = static_cast<double>((last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
-    keep_best(w.migliore, speed);
-    // A run no faster than the slowest of ten disjoint runs kept at the last pruning ends later than all of
-    // them, so those ten rule it out: it is not kept at all.
-    if (!SuSpazio && w.obiettivo == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
-        candidates_.push_back({speed, w.inizio + 1, end});
-        if (candidates_.size() > 2 * pruned_size_ + 64)
-            prune_candidates();
-    }
+    keep_best(w.migliore, (last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
 }
 
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
@@ -120,8 +176,7 @@ void CalcoloVelocita::alpha() {
         // The difference in latitude alone bounds the straight distance from below, at no cost; the
         // trigonometry is needed only for ends that may lie within 50 m.
         const double floor = std::fabs(it->trig.lat_rad - last.trig.lat_rad) * kEarthRadiusM * (1 - 1e-9);
-        const double gap =
-            floor > kAlphaGate ? floor : distanza_km(coseno_angolo(it->trig, last.trig)) * kMetresPerKm;
+        const double gap = floor > kAlphaGate ? floor : distanza_km(it->trig, last.trig) * kMetresPerKm;
         if (gap <= kAlphaGate) {
             keep_best(alpha_, speed);
             ++it;
@@ -163,6 +218,8 @@ bool CalcoloVelocita::out_of_reach(const Punto& last, uint64_t last_index) {
 void CalcoloVelocita::trim() {
     constexpr size_t kCompactAfter = 4096;
     uint64_t keep = base_ + live() - 1;
+    for (const FinestraTempo& w : time_windows_)
+        keep = std::min({keep, w.inizio, w.prossimo});
     for (const Finestra& w : windows_)
         keep = std::min(keep, w.inizio);
     keep = std::min(keep, alpha_from_);
@@ -178,19 +235,16 @@ void CalcoloVelocita::trim() {
     }
 }
 
-// Drops for good every candidate that ten disjoint better runs rule out: each run the five passes take
-// blocks at most two of those, so at least five better runs are always taken before it.
+// Drops for good every candidate that fifteen disjoint better windows rule out: each window the five
+// passes take blocks at most three of those, so at least five better windows are always taken before it.
 void CalcoloVelocita::prune_candidates() {
-    std::sort(candidates_.begin(), candidates_.end(), [](const Candidato& a, const Candidato& b) {
-        return ranks_before(a.velocita, a.ultimo, b.velocita, b.ultimo);
-    });
+    std::sort(candidates_.begin(), candidates_.end(), ranks_before<Candidato>);
     std::vector<const Candidato*> taken;
     size_t keep = candidates_.size();
     for (size_t k = 0; k < candidates_.size() && taken.size() < kDisjointToDiscard; ++k) {
         const Candidato& c = candidates_[k];
-        const bool free = std::none_of(taken.begin(), taken.end(), [&](const Candidato* t) {
-            return !(c.ultimo < t->primo || c.primo > t->ultimo);
-        });
+        const bool free =
+            std::none_of(taken.begin(), taken.end(), [&](const Candidato* t) { return overlap(c, *t); });
         if (free) {
             taken.push_back(&c);
             if (taken.size() == kDisjointToDiscard) {
@@ -205,24 +259,21 @@ void CalcoloVelocita::prune_candidates() {
 
 RisultatiVelocita CalcoloVelocita::risultati() const {
     RisultatiVelocita r;
-    r.due_s = windows_[0].migliore;
-    r.dieci_s = windows_[1].migliore;
-    r.un_ora = windows_[2].migliore;
-    r.m500 = windows_[3].migliore;
-    r.miglio = windows_[4].migliore;
+    r.due_s = time_windows_[0].migliore;
+    r.dieci_s = time_windows_[1].migliore;
+    r.un_ora = time_windows_[2].migliore;
+    r.m500 = windows_[0].migliore;
+    r.miglio = windows_[1].migliore;
     r.alpha500 = alpha_;
 
-    // Five passes, each taking the best run made only of legs no earlier pass took.
+    // Five passes, each taking the best window that overlaps no window an earlier pass took.
     std::vector<Candidato> ranked = candidates_;
-    std::sort(ranked.begin(), ranked.end(), [](const Candidato& a, const Candidato& b) {
-        return ranks_before(a.velocita, a.ultimo, b.velocita, b.ultimo);
-    });
+    std::sort(ranked.begin(), ranked.end(), ranks_before<Candidato>);
     std::vector<Candidato> taken;
     for (const Candidato& c : ranked) {
         if (taken.size() == kRuns)
             break;
-        if (std::none_of(taken.begin(), taken.end(),
-                         [&](const Candidato& t) { return !(c.ultimo < t.primo || c.primo > t.ultimo); }))
+        if (std::none_of(taken.begin(), taken.end(), [&](const Candidato& t) { return overlap(c, t); }))
             taken.push_back(c);
     }
     if (taken.size() == kRuns) {

@@ -1,5 +1,5 @@
 // The speed results GPS speed-sailing rankings use, computed leg by leg as the statistics pass makes the
-// legs: best 2 s, 10 s and 1 h, five best 10 s runs, best 500 m and nautical mile, best alpha 500.
+// legs: best 2 s, 10 s and 1 h, five best 10 s windows, best 500 m and nautical mile, best alpha 500.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,8 @@ class CalcoloVelocita {
   public:
     CalcoloVelocita();
 
-    // A run of legs starts at `punto`: the first kept point, and the point after a relocation. No result
-    // spans the step before it.
+    // A run of legs starts at `punto`: the first kept point, and the point after a relocation or a spike.
+    // No result spans the step before it.
     void inizio(const PuntoTrig& punto);
     // The next leg of the current run, ending at `fine`.
     void tratto(const Tratto& leg, const PuntoTrig& fine);
@@ -43,20 +43,30 @@ class CalcoloVelocita {
         double spazio = 0;    // m, as the totals count it
         double percorso = 0;  // m, great-circle, unrounded
     };
-    struct Finestra {         // the shortest run of legs ending at the newest point that reaches a target
-        double obiettivo;     // s for the first three windows, m for the last two
+    // The best average over exactly `durata` seconds of clock time. Where such a window cuts a leg, the part
+    // inside counts at the leg's own average speed, so the best window starts or ends at a point: each point
+    // is tried as the end of one window and as the start of another.
+    struct FinestraTempo {
+        double durata;          // s
+        uint64_t inizio = 0;    // absolute index of the point at or before the start of the window ending now
+        uint64_t prossimo = 0;  // absolute index of the next point to try as the start of a window
+        std::optional<double> migliore;
+    };
+    struct Finestra {         // the shortest run of legs ending at the newest point that reaches a distance
+        double obiettivo;     // m
         uint64_t inizio = 0;  // absolute index of the run's first point
         std::optional<double> migliore;
     };
-    struct Candidato {  // a 10 s run: legs [primo, ultimo], by absolute leg index
+    struct Candidato {  // a 10 s window, by its clock time from the start of the track
         double velocita;
-        uint64_t primo;
-        uint64_t ultimo;
+        double da;
+        double a;
     };
 
     const Punto& at(uint64_t index) const { return points_[head_ + (index - base_)]; }
     size_t live() const { return points_.size() - head_; }
-    template <bool SuSpazio>  // the window's target is a distance (else a duration)
+    void advance(FinestraTempo& window);
+    void consider(FinestraTempo& window, double speed, double from, double to);
     void advance(Finestra& window);
     void alpha();
     bool out_of_reach(const Punto& last, uint64_t last_index);
@@ -68,9 +78,11 @@ class CalcoloVelocita {
     std::vector<Punto> points_;
     size_t head_ = 0;
     uint64_t base_ = 0;       // absolute index of points_[head_]
-    uint64_t run_start_ = 0;  // absolute index of the current run's first point
     static constexpr uint64_t kTrimEvery = 64;
     uint64_t legs_ = 0;
+    double run_offset_ =
+        0;  // s of clock time of the earlier runs: candidates of different runs never overlap
+    std::vector<FinestraTempo> time_windows_;
     std::vector<Finestra> windows_;
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;

@@ -101,19 +101,36 @@ TEST(LegSpeed, WithTheTwoSecondFallbackTheSpeedIsDistanceTimes1800Point1) {
         34.7);
 }
 
-TEST(LegSpeed, APointMoreThanAQuarterOfTheGlobeAwayUsesTheArcCosine) {
+TEST(LegSpeed, APointAThirdOfTheGlobeAwayKeepsItsDistance) {
     // 120° of longitude on the equator: 6378.7 × 120 / 57.29577951 = 13359.518 km in 36000 s.
     EXPECT_DOUBLE_EQ(speed({"0", "0", "00:00:00"}, {"0", "120", "10:00:00"}).value(), 1336.0);
 }
 
-TEST(Distance, ArcCosineOfTheCosineTermTimesTheRadius) {
-    EXPECT_EQ(distanza_km(1.0), 0.0);
-    EXPECT_EQ(distanza_km(std::nextafter(1.0, 2.0)), 0.0) << "rounded just above 1: the same place";
-    EXPECT_NEAR(distanza_km(0.5), kRadius * std::numbers::pi / 3, 1e-9);
-    EXPECT_NEAR(distanza_km(0.0), kRadius * std::numbers::pi / 2, 1e-9);
-    EXPECT_NEAR(distanza_km(-0.5), kRadius * 2 * std::numbers::pi / 3, 1e-9);
-    EXPECT_NEAR(distanza_km(-1.0), kRadius * std::numbers::pi, 1e-9);
-    EXPECT_NEAR(distanza_km(std::nextafter(-1.0, -2.0)), kRadius * std::numbers::pi, 1e-9);
+double km(const char* lat_p, const char* lon_p, const char* lat_q, const char* lon_q) {
+    return distanza_km(place(lat_p, lon_p), place(lat_q, lon_q));
+}
+
+// Expected distances: the arc cosine of the law of cosines evaluated with 50 significant digits from the
+// decimal coordinates, with the same radius and degree constant. Each coordinate's rounding in radians
+// bounds what doubles can give (a relative 1e-11 to 1e-7 on these legs); the law of cosines in doubles,
+// where 1 - a² cancels, misses these by 5e-7, 0.5 %, 7 % and 13 %.
+TEST(Distance, ShortLegsKeepTheirPrecision) {
+    const auto near = [](double got, double expected, double relative) {
+        EXPECT_NEAR(got, expected, expected * relative);
+    };
+    near(km("45.123456789", "10.123456789", "45.123556789", "10.123656789"), 0.019255072812382152903, 1e-10);
+    near(km("45.123456789", "10.123456789", "45.123956789", "10.123456789"), 0.055664658501475722395, 1e-10);
+    // A metre north, and 14 cm to the south-east in the southern hemisphere.
+    near(km("45.5", "10.5", "45.500009", "10.5"), 0.0010019638530265630031, 1e-8);
+    near(km("-33.9", "151.2", "-33.900001", "151.200001"), 0.00014468187673120103698, 1e-7);
+    // 11 cm across the date line.
+    near(km("0", "179.9999995", "0", "-179.9999995"), 0.00010917322513843585613, 1e-6);
+}
+
+TEST(Distance, TheSamePlaceIsZeroAndEitherOrderTheSame) {
+    EXPECT_EQ(km("45.512845678", "10.713045678", "45.512845678", "10.713045678"), 0.0);
+    EXPECT_EQ(km("45.1", "10.2", "45.3", "10.7"), km("45.3", "10.7", "45.1", "10.2"));
+    EXPECT_NEAR(km("0", "0", "0", "120"), 13359.518040354173375, 1e-9);
 }
 
 }  // namespace

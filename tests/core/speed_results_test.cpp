@@ -28,7 +28,7 @@ class Track {
     // A straight leg to (x, y) at `kmh`, its duration from its length (or `t` when given).
     void to(double x, double y, double kmh, double t = 0) {
         const PuntoTrig next = at(x, y);
-        const double d = distanza_km(coseno_angolo(last_, next));
+        const double d = distanza_km(last_, next);
         calc.tratto({t > 0 ? t : std::hypot(x - x_, y - y_) / (kmh / 3.6), kmh, d}, next);
         last_ = next;
         x_ = x;
@@ -134,7 +134,7 @@ std::optional<double> alpha_brute_force(const std::vector<PuntoTrig>& points,
             const double seconds = tempo[j] - tempo[i];
             if (spazio[i] < spazio[j] - 500 || path < 250 || seconds <= 0)
                 continue;
-            if (distanza_km(coseno_angolo(points[i], points[j])) * 1000 > 50)
+            if (distanza_km(points[i], points[j]) * 1000 > 50)
                 continue;
             const double speed = path / seconds * 3.6;
             if (!best || speed > *best)
@@ -228,6 +228,128 @@ TEST(SpeedResults, FiveTenSecondRunsAgreeWithTheFivePassesTakenLiterally) {
             ASSERT_EQ(got.has_value(), expected.has_value()) << legs;
             if (expected) {
                 EXPECT_NEAR(*got, *expected, 1e-6) << legs << " legs, round " << round;
+            }
+        }
+    }
+}
+
+// Two half-hour sessions 2.5 h apart, the first covering 11.6 km: the best hour is the first session and
+// half an hour of the pause, 11.6 km in 3600 s. A run of whole legs would have to swallow the pause.
+TEST(SpeedResults, TheBestHourTakesPartOfAPauseAtItsOwnSpeed) {
+    Track track;
+    for (int i = 0; i < 1800; ++i)
+        track.north(1, 11.6 / 1800 * 3600);
+    track.north(9000, 0);
+    for (int i = 0; i < 1800; ++i)
+        track.north(1, 10);
+    EXPECT_NEAR(track.results().un_ora.value(), 11.6, 1e-9);
+}
+
+// Points every 3 s at 18 km/h with one leg at 36 km/h: the best 10 s holds the fast leg and 7 s of slow
+// ones, 30 + 35 m; the other four windows are slow. Whole legs would give 12 s windows, 75 m: 22.5 km/h.
+TEST(SpeedResults, TimeResultsLastExactlyTheirDurationAcrossLongLegs) {
+    Track track;
+    for (int i = 0; i < 10; ++i)
+        track.north(3, 18);
+    track.north(3, 36);
+    for (int i = 0; i < 10; ++i)
+        track.north(3, 18);
+    const RisultatiVelocita r = track.results();
+    EXPECT_NEAR(r.due_s.value(), 36, 1e-9);
+    EXPECT_NEAR(r.dieci_s.value(), 65.0 / 10 * 3.6, 1e-9);
+    EXPECT_NEAR(r.cinque_per_dieci.value(), (23.4 + 4 * 18) / 5, 1e-9);
+}
+
+// The distance covered by time `at` on a track of legs (duration, km/h), read straight off the legs.
+double covered(const std::vector<std::pair<double, double>>& legs, double at) {
+    double time = 0, metres = 0;
+    for (const auto& [t, kmh] : legs) {
+        const double part = std::clamp(at - time, 0.0, t);
+        metres += kmh / 3.6 * part;
+        time += t;
+    }
+    return metres;
+}
+
+// Every window of the duration placed every millisecond: none beats the result, and one comes within what
+// a millisecond's shift can change.
+TEST(SpeedResults, NoWindowPlacedAnywhereBeatsTheBestTwoAndTenSeconds) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> duration(0.2, 4.5), speed(5, 60);
+    for (int round = 0; round < 4; ++round) {
+        Track track;
+        std::vector<std::pair<double, double>> legs;
+        double total = 0;
+        for (int i = 0; i < 40; ++i) {
+            legs.emplace_back(std::round(duration(random) * 10) / 10, speed(random));
+            track.north(legs.back().first, legs.back().second);
+            total += legs.back().first;
+        }
+        const RisultatiVelocita r = track.results();
+        for (const auto& [seconds, result] : {std::pair{2.0, r.due_s}, std::pair{10.0, r.dieci_s}}) {
+            double best = 0;
+            for (double from = 0; from + seconds <= total + 1e-9; from += 0.001)
+                best = std::max(best, (covered(legs, from + seconds) - covered(legs, from)) / seconds * 3.6);
+            ASSERT_TRUE(result.has_value());
+            EXPECT_LE(best, *result + 1e-6) << seconds << " s, round " << round;
+            EXPECT_GE(best, *result - 60 * 0.001 / seconds * 2) << seconds << " s, round " << round;
+        }
+    }
+}
+
+// The five passes taken literally on legs of any duration: every 10 s window that starts or ends at a
+// point, measured off the legs, then five times the best one that overlaps no window taken before.
+std::optional<double> five_windows_brute_force(const std::vector<std::pair<double, double>>& legs) {
+    std::vector<double> times{0};
+    for (const auto& leg : legs)
+        times.push_back(times.back() + leg.first);
+    struct Window {
+        double speed, from, to;
+    };
+    std::vector<Window> windows;
+    for (const double t : times) {
+        for (const double from : {t, t - 10}) {
+            if (from >= -1e-9 && from + 10 <= times.back() + 1e-9)
+                windows.push_back(
+                    {(covered(legs, from + 10) - covered(legs, from)) / 10 * 3.6, from, from + 10});
+        }
+    }
+    std::vector<Window> taken;
+    for (int pass = 0; pass < 5; ++pass) {
+        const Window* best = nullptr;
+        for (const Window& w : windows) {
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const Window& t) {
+                return w.from < t.to - 1e-6 && t.from < w.to - 1e-6;
+            });
+            if (free && (!best || w.speed > best->speed + 1e-9))
+                best = &w;
+        }
+        if (!best)
+            return std::nullopt;
+        taken.push_back(*best);
+    }
+    double sum = 0;
+    for (const Window& w : taken)
+        sum += w.speed;
+    return sum / 5;
+}
+
+TEST(SpeedResults, FiveTenSecondWindowsOnUnevenLegsAgreeWithThePassesTakenLiterally) {
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> duration(1, 40), speed(0, 400);
+    for (const size_t n : {20u, 35u, 300u}) {
+        for (int round = 0; round < 4; ++round) {
+            std::vector<std::pair<double, double>> legs;
+            Track track;
+            for (size_t i = 0; i < n; ++i) {
+                legs.emplace_back(duration(random) / 10.0, std::max(0.1, speed(random) / 10.0));
+                track.north(legs.back().first, legs.back().second);
+            }
+            const std::optional<double> expected = five_windows_brute_force(legs);
+            const std::optional<double> got = track.results().cinque_per_dieci;
+            ASSERT_EQ(got.has_value(), expected.has_value()) << n << " legs, round " << round;
+            if (expected) {
+                EXPECT_NEAR(*got, *expected, 1e-6) << n << " legs, round " << round;
             }
         }
     }

@@ -1,6 +1,7 @@
 // The statistics pass over stored points and the texts of the four figures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -124,6 +125,36 @@ TEST(StatisticsPass, ARelocationAddsNothing) {
     // 0.022° of longitude at 45.15° is 1.73 km, in one second.
     EXPECT_GT(totali.dist_tot, 25.1 / 3.6 * 8 + 1700) << "the leg of 0.022° east counts";
     EXPECT_LT(totali.dist_tot, 25.1 / 3.6 * 8 + 1760);
+}
+
+// A steady 32.4 km/h northward (0.0000808° a second at 45°) with one fix 0.01° east, under the jump
+// threshold: the two legs through it go at 2834.1 km/h (the law of cosines with 40 digits, rounded by
+// hand). They count in the four figures, but no speed result spans them and the profile marks them.
+TEST(StatisticsPass, LegsFasterThan150KmhAreSpikesForTheResultsButCountInTheFigures) {
+    PointStore store;
+    for (int i = 0; i <= 100; ++i) {
+        char lat[16], time[16];
+        std::snprintf(lat, sizeof lat, "%.7f", 45 + i * 0.0000808);
+        std::snprintf(time, sizeof time, "10:%02d:%02d", i / 60, i % 60);
+        store_point(store, lat, i == 50 ? "10.01" : "10", time);
+    }
+    const Statistiche s = passo_statistiche(store);
+    EXPECT_DOUBLE_EQ(s.totali.tempo_tot, 100);
+    EXPECT_NEAR(s.totali.dist_tot, 98 * 32.4 / 3.6 + 2 * 2834.1 / 3.6, 1e-6);
+    EXPECT_NEAR(s.totali.dist_parz, s.totali.dist_tot, 1e-9);
+    for (const auto& result : {s.velocita_posizioni.due_s, s.velocita_posizioni.dieci_s,
+                               s.velocita_posizioni.cinque_per_dieci, s.velocita.due_s}) {
+        ASSERT_TRUE(result.has_value());
+        EXPECT_NEAR(*result, 32.4, 1e-9) << "two runs of 49 s, each with four 10 s windows";
+    }
+    int marks = 0;
+    double fastest = 0;
+    for (const ColonnaProfilo& c : s.profilo.colonne) {
+        marks += c.salto;
+        fastest = std::max(fastest, c.v_max);
+    }
+    EXPECT_GE(marks, 1);
+    EXPECT_EQ(fastest, 32.4);
 }
 
 // The pass may read a store that another thread is still filling: it waits for each published batch and
