@@ -47,7 +47,8 @@ void keep_best(std::optional<double>& best, double speed) {
 }  // namespace
 
 CalcoloVelocita::CalcoloVelocita()
-    : time_windows_({{2, 0, 0, {}}, {10, 0, 0, {}}, {3600, 0, 0, {}}}), windows_({{500, 0, {}}, {1852, 0, {}}}) {}
+    : time_windows_({{2, 0, 0, {}}, {10, 0, 0, {}}, {3600, 0, 0, {}}}),
+      windows_({{500, 0, {}}, {1852, 0, {}}}) {}
 
 void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     const uint64_t index = live() == 0 ? base_ : base_ + live();
@@ -88,16 +89,12 @@ void CalcoloVelocita::advance(FinestraTempo& w) {
     const Punto& last = points_.back();
     const Punto& before = at(end - 1);
     const double leg_seconds = last.tempo - before.tempo;
-    // Windows starting at a point whose end falls in the newest leg, or on its end point. A leg cut by the
-    // window's end counts for the part inside at its own average speed.
+    // Windows starting at a point whose end falls inside the newest leg: the leg counts for the part inside
+    // at its own average speed. One that ends on the newest point is the window ending there, below.
     for (; w.prossimo < end && at(w.prossimo).tempo + w.durata <= last.tempo + kTolerance; ++w.prossimo) {
         const Punto& start = at(w.prossimo);
         const double to = start.tempo + w.durata;
-        if (to >= last.tempo - kTolerance) {
-            const double seconds = last.tempo - start.tempo;
-            if (seconds > 0)
-                consider(w, (last.spazio - start.spazio) / seconds * kKmhPerMs, start.tempo, last.tempo);
-        } else {
+        if (to < last.tempo - kTolerance) {
             const double inside =
                 before.spazio + (last.spazio - before.spazio) / leg_seconds * (to - before.tempo);
             consider(w, (inside - start.spazio) / w.durata * kKmhPerMs, start.tempo, to);
