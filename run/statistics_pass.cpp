@@ -36,12 +36,12 @@ PuntoTrig trig_of(const PuntoConservato& punto) {
 // a track without device speeds pays for one calculation only.
 class BothResults {
   public:
-    void inizio(const PuntoTrig& punto) {
-        positions_.inizio(punto);
+    void inizio(const PuntoTrig& punto, double ora) {
+        positions_.inizio(punto, ora);
         if (device_)
-            device_->inizio(punto);
+            device_->inizio(punto, ora);
     }
-    void tratto(const Tratto& leg, std::optional<double> device_kmh, const PuntoTrig& fine) {
+    void tratto(const Tratto& leg, std::optional<double> device_kmh, const PuntoTrig& fine, double ora) {
         if (device_kmh) {
             ++with_device_;
             if (!device_)
@@ -50,8 +50,8 @@ class BothResults {
             ++without_device_;
         }
         if (device_)
-            device_->tratto(device_kmh ? Tratto{leg.t, *device_kmh, leg.d_km} : leg, fine);
-        positions_.tratto(leg, fine);
+            device_->tratto(device_kmh ? Tratto{leg.t, *device_kmh, leg.d_km} : leg, fine, ora);
+        positions_.tratto(leg, fine, ora);
     }
     void give(Statistiche& s) const {
         s.velocita_posizioni = positions_.risultati();
@@ -102,6 +102,10 @@ class MedianInterval {
     int64_t n_ = 0;
 };
 
+double seconds_of_day(const OraDelGiorno& ora) {
+    return ora.leggibile ? ora.ore * 3600.0 + ora.minuti * 60.0 + ora.secondi : kSenzaOra;
+}
+
 // Points are given back in batches: each call takes the store's lock.
 constexpr int64_t kGiveBackEvery = 4096;
 
@@ -120,8 +124,8 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     PuntoTrig previous = trig_of(previous_point);
     OraDelGiorno previous_time = previous_point.ora;
     if (previous_time.leggibile)
-        profile.ora_inizio(previous_time.ore * 3600.0 + previous_time.minuti * 60.0 + previous_time.secondi);
-    speeds.inizio(previous);
+        profile.ora_inizio(seconds_of_day(previous_time));
+    speeds.inizio(previous, seconds_of_day(previous_time));
     for (int64_t i = 1;; ++i) {
         // Points before i are never read again: the leg (i, i + 1) reads i and i + 1.
         if (libera && i % kGiveBackEvery == 0)
@@ -137,7 +141,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
         if (next_point.salto_prima)
             profile.salto();
         if (is_relocation(previous_point, next_point)) {
-            speeds.inizio(next);
+            speeds.inizio(next, seconds_of_day(next_time));
         } else {
             const double t = secondi_tratto(previous_time, next_time);
             const double d = distanza_km(previous, next);
@@ -150,10 +154,10 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             // A spike counts in the four figures like any leg, but no speed result spans it and the
             // profile marks it as it marks a dropped jump.
             if (is_spike(v, device)) {
-                speeds.inizio(next);
+                speeds.inizio(next, seconds_of_day(next_time));
                 profile.salto();
             } else {
-                speeds.tratto({t, v.value_or(0), d}, device, next);
+                speeds.tratto({t, v.value_or(0), d}, device, next, seconds_of_day(next_time));
                 profile.tratto(t, v.value_or(0));
             }
         }

@@ -39,9 +39,26 @@ bool overlap(const C& x, const C& y) {
     return x.da < y.a - kTolerance && y.da < x.a - kTolerance;
 }
 
-void keep_best(std::optional<double>& best, double speed) {
-    if (!best || speed > *best)
-        best = speed;  // an equal speed ending later does not replace the earlier run
+template <typename M, typename E>
+void keep_best(std::optional<M>& best, double speed, const E& ends) {
+    if (!best || speed > best->velocita)
+        best = M{speed, ends};  // an equal speed ending later does not replace the earlier run
+}
+
+std::optional<double> speed_of(const auto& best) {
+    return best ? std::optional<double>(best->velocita) : std::nullopt;
+}
+
+std::optional<Corsa> run_of(const auto& best) {
+    return best ? std::optional<Corsa>(best->estremi.corsa()) : std::nullopt;
+}
+
+constexpr double kSecondsPerDay = 86400;
+
+// A time of day `offset` seconds from `ora`, on the clock: it goes round at midnight.
+double clock_time(double ora, double offset) {
+    const double t = std::fmod(ora + offset, kSecondsPerDay);
+    return t < 0 ? t + kSecondsPerDay : t;
 }
 
 }  // namespace
@@ -50,14 +67,14 @@ CalcoloVelocita::CalcoloVelocita()
     : time_windows_({{2, 0, 0, {}}, {10, 0, 0, {}}, {3600, 0, 0, {}}}),
       windows_({{500, 0, {}}, {1852, 0, {}}}) {}
 
-void CalcoloVelocita::inizio(const PuntoTrig& punto) {
+void CalcoloVelocita::inizio(const PuntoTrig& punto, double ora) {
     const uint64_t index = live() == 0 ? base_ : base_ + live();
     if (live() > 0)
         run_offset_ += points_.back().tempo;
     points_.clear();
     head_ = 0;
     base_ = index;
-    points_.push_back({punto});
+    points_.push_back({punto, 0, 0, 0, ora});
     for (FinestraTempo& window : time_windows_)
         window.inizio = window.prossimo = index;
     for (Finestra& window : windows_)
@@ -67,9 +84,10 @@ void CalcoloVelocita::inizio(const PuntoTrig& punto) {
     next_key_ = index;
 }
 
-void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine) {
+void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine, double ora) {
     const Punto& last = points_.back();
     Punto next{fine};
+    next.ora = ora;
     next.tempo = last.tempo + leg.t;
     next.spazio = last.spazio + (leg.v / kKmhPerMs) * leg.t;
     next.percorso = last.percorso + leg.d_km * kMetresPerKm;
@@ -97,7 +115,8 @@ void CalcoloVelocita::advance(FinestraTempo& w) {
         if (to < last.tempo - kTolerance) {
             const double inside =
                 before.spazio + (last.spazio - before.spazio) / leg_seconds * (to - before.tempo);
-            consider(w, (inside - start.spazio) / w.durata * kKmhPerMs, start.tempo, to);
+            consider(w, (inside - start.spazio) / w.durata * kKmhPerMs, start.tempo, to,
+                     ends(w.prossimo, end, w.prossimo, 0, w.durata));
         }
     }
     // The window ending at the newest point. Its start lies in the leg after w.inizio, or on w.inizio.
@@ -111,21 +130,23 @@ void CalcoloVelocita::advance(FinestraTempo& w) {
     if (cut <= kTolerance) {
         const double seconds = last.tempo - first.tempo;
         if (seconds > 0)
-            consider(w, (last.spazio - first.spazio) / seconds * kKmhPerMs, first.tempo, last.tempo);
+            consider(w, (last.spazio - first.spazio) / seconds * kKmhPerMs, first.tempo, last.tempo,
+                     ends(w.inizio, end, end, seconds, 0));
         return;
     }
     const Punto& next = at(w.inizio + 1);
     const double outside = (next.spazio - first.spazio) / (next.tempo - first.tempo) * cut;
-    consider(w, (last.spazio - first.spazio - outside) / w.durata * kKmhPerMs, from, last.tempo);
+    consider(w, (last.spazio - first.spazio - outside) / w.durata * kKmhPerMs, from, last.tempo,
+             ends(w.inizio, end, end, w.durata, 0));
 }
 
 // A window of `w` from `from` to `to` s of the current run at `speed` km/h.
-void CalcoloVelocita::consider(FinestraTempo& w, double speed, double from, double to) {
-    keep_best(w.migliore, speed);
+void CalcoloVelocita::consider(FinestraTempo& w, double speed, double from, double to, const Estremi& e) {
+    keep_best(w.migliore, speed, e);
     // A window no faster than the slowest of the disjoint windows kept at the last pruning ends no earlier
     // than all of them, so those rule it out: it is not kept at all.
     if (w.durata == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
-        candidates_.push_back({speed, run_offset_ + from, run_offset_ + to});
+        candidates_.push_back({speed, run_offset_ + from, run_offset_ + to, e});
         if (candidates_.size() > 2 * pruned_size_ + 64)
             prune_candidates();
     }
@@ -142,7 +163,8 @@ void CalcoloVelocita::advance(Finestra& w) {
     const double seconds = last.tempo - at(w.inizio).tempo;
     if (seconds <= 0)
         return;
-    keep_best(w.migliore, (last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs);
+    keep_best(w.migliore, (last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs,
+              ends(w.inizio, end, end, seconds, 0));
 }
 
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
@@ -151,13 +173,14 @@ void CalcoloVelocita::alpha() {
     const auto end = points_.cend() - 1;
     // The first possible start only moves forward: at most 500 m back, and, once there is a best, at most
     // the time 500 m take at that speed (nothing slower can beat it).
-    const double time_reach =
-        alpha_ && *alpha_ > 0 ? last.tempo - kAlphaLongest / (*alpha_ / kKmhPerMs) * (1 + 1e-9) : -1;
+    const double time_reach = alpha_ && alpha_->velocita > 0
+                                  ? last.tempo - kAlphaLongest / (alpha_->velocita / kKmhPerMs) * (1 + 1e-9)
+                                  : -1;
     const uint64_t last_index = base_ + live() - 1;
     while (alpha_from_ < last_index &&
            (at(alpha_from_).spazio < last.spazio - kAlphaLongest || at(alpha_from_).tempo < time_reach))
         ++alpha_from_;
-    if (alpha_ && *alpha_ > 0 && out_of_reach(last, last_index))
+    if (alpha_ && alpha_->velocita > 0 && out_of_reach(last, last_index))
         return;
     auto it = points_.cbegin() + static_cast<std::ptrdiff_t>(head_ + (alpha_from_ - base_));
     const auto first_with = [&](auto from, double value) {
@@ -166,7 +189,7 @@ void CalcoloVelocita::alpha() {
     while (it < end && last.spazio - it->spazio >= kAlphaShortest) {
         const double seconds = last.tempo - it->tempo;
         const double speed = seconds > 0 ? (last.spazio - it->spazio) / seconds * kKmhPerMs : 0;
-        if (seconds <= 0 || (alpha_ && speed <= *alpha_)) {
+        if (seconds <= 0 || (alpha_ && speed <= alpha_->velocita)) {
             ++it;  // cannot beat the best: no need to know how far apart the ends are
             continue;
         }
@@ -175,7 +198,8 @@ void CalcoloVelocita::alpha() {
         const double floor = std::fabs(it->trig.lat_rad - last.trig.lat_rad) * kEarthRadiusM * (1 - 1e-9);
         const double gap = floor > kAlphaGate ? floor : distanza_km(it->trig, last.trig) * kMetresPerKm;
         if (gap <= kAlphaGate) {
-            keep_best(alpha_, speed);
+            const auto start = base_ + static_cast<uint64_t>(it - points_.cbegin()) - head_;
+            keep_best(alpha_, speed, ends(start, last_index, last_index, seconds, 0));
             ++it;
             continue;
         }
@@ -191,7 +215,7 @@ void CalcoloVelocita::alpha() {
 // reach only move forward), and the keys are made afresh when the best changes. A margin far above the
 // rounding of the sums leaves every close call to the exact comparison of the speeds.
 bool CalcoloVelocita::out_of_reach(const Punto& last, uint64_t last_index) {
-    const double best = *alpha_ / kKmhPerMs;  // m/s
+    const double best = alpha_->velocita / kKmhPerMs;  // m/s
     if (best != keyed_for_) {
         keyed_for_ = best;
         smallest_keys_.clear();
@@ -254,14 +278,25 @@ void CalcoloVelocita::prune_candidates() {
     pruned_size_ = candidates_.size();
 }
 
+Corsa CalcoloVelocita::Estremi::corsa() const {
+    return {clock_time(ora, -prima), clock_time(ora, dopo), static_cast<int64_t>(da) + 1,
+            static_cast<int64_t>(a) + 1};
+}
+
 RisultatiVelocita CalcoloVelocita::risultati() const {
     RisultatiVelocita r;
-    r.due_s = time_windows_[0].migliore;
-    r.dieci_s = time_windows_[1].migliore;
-    r.un_ora = time_windows_[2].migliore;
-    r.m500 = windows_[0].migliore;
-    r.miglio = windows_[1].migliore;
-    r.alpha500 = alpha_;
+    r.due_s = speed_of(time_windows_[0].migliore);
+    r.dieci_s = speed_of(time_windows_[1].migliore);
+    r.un_ora = speed_of(time_windows_[2].migliore);
+    r.m500 = speed_of(windows_[0].migliore);
+    r.miglio = speed_of(windows_[1].migliore);
+    r.alpha500 = speed_of(alpha_);
+    r.corse.due_s = run_of(time_windows_[0].migliore);
+    r.corse.dieci_s = run_of(time_windows_[1].migliore);
+    r.corse.un_ora = run_of(time_windows_[2].migliore);
+    r.corse.m500 = run_of(windows_[0].migliore);
+    r.corse.miglio = run_of(windows_[1].migliore);
+    r.corse.alpha500 = run_of(alpha_);
 
     // Five passes, each taking the best window that overlaps no window an earlier pass took.
     std::vector<Candidato> ranked = candidates_;
@@ -275,8 +310,10 @@ RisultatiVelocita CalcoloVelocita::risultati() const {
     }
     if (taken.size() == kRuns) {
         double sum = 0;
-        for (const Candidato& c : taken)
+        for (const Candidato& c : taken) {
             sum += c.velocita;
+            r.corse.cinque_per_dieci.push_back(c.estremi.corsa());
+        }
         r.cinque_per_dieci = sum / kRuns;
     }
     return r;

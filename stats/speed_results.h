@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <vector>
 
 #include "stats/leg.h"
 
 namespace lurendo {
+
+inline constexpr double kSenzaOra = std::numeric_limits<double>::quiet_NaN();
 
 // One leg: its duration (s), its speed (km/h, 0 when it has none) and the unrounded great-circle distance
 // between its points (km). Its length is the one the totals add: (v / 3.6) × t metres.
@@ -19,8 +22,24 @@ struct Tratto {
     double d_km = 0;
 };
 
+// The run behind a result: where it starts and ends, as times of day (seconds since midnight, NaN where
+// the track's time is unreadable) and as kept points (1 for the first). A window that cuts a leg starts or
+// ends inside it: its points are those around the cut.
+struct Corsa {
+    double inizio = kSenzaOra;
+    double fine = kSenzaOra;
+    int64_t da_punto = 0;
+    int64_t a_punto = 0;
+};
+
+struct CorseMigliori {
+    std::optional<Corsa> due_s, dieci_s, m500, alpha500, miglio, un_ora;
+    std::vector<Corsa> cinque_per_dieci;  // the five windows in the order the passes took them; else empty
+};
+
 struct RisultatiVelocita {  // km/h; empty where the track holds no such run
     std::optional<double> due_s, dieci_s, cinque_per_dieci, m500, alpha500, miglio, un_ora;
+    CorseMigliori corse;
 };
 
 class CalcoloVelocita {
@@ -28,10 +47,10 @@ class CalcoloVelocita {
     CalcoloVelocita();
 
     // A run of legs starts at `punto`: the first kept point, and the point after a relocation or a spike.
-    // No result spans the step before it.
-    void inizio(const PuntoTrig& punto);
-    // The next leg of the current run, ending at `fine`.
-    void tratto(const Tratto& leg, const PuntoTrig& fine);
+    // No result spans the step before it. `ora`: the point's time of day in seconds, NaN where unreadable.
+    void inizio(const PuntoTrig& punto, double ora = kSenzaOra);
+    // The next leg of the current run, ending at `fine`, recorded at `ora`.
+    void tratto(const Tratto& leg, const PuntoTrig& fine, double ora = kSenzaOra);
 
     RisultatiVelocita risultati() const;
 
@@ -42,6 +61,20 @@ class CalcoloVelocita {
         double tempo = 0;     // s
         double spazio = 0;    // m, as the totals count it
         double percorso = 0;  // m, great-circle, unrounded
+        double ora = kSenzaOra;
+    };
+    // A run's ends as the calculation knows them; made into a Corsa only for the results given.
+    struct Estremi {
+        uint64_t da;   // absolute index of its first point
+        uint64_t a;    // and of its last
+        double ora;    // time of day of one of the two
+        double prima;  // s from the start to that time
+        double dopo;   // s from that time to the end
+        Corsa corsa() const;
+    };
+    struct Migliore {
+        double velocita;
+        Estremi estremi;
     };
     // The best average over exactly `durata` seconds of clock time. Where such a window cuts a leg, the part
     // inside counts at the leg's own average speed, so the best window starts or ends at a point: each point
@@ -50,23 +83,29 @@ class CalcoloVelocita {
         double durata;          // s
         uint64_t inizio = 0;    // absolute index of the point at or before the start of the window ending now
         uint64_t prossimo = 0;  // absolute index of the next point to try as the start of a window
-        std::optional<double> migliore;
+        std::optional<Migliore> migliore;
     };
     struct Finestra {         // the shortest run of legs ending at the newest point that reaches a distance
         double obiettivo;     // m
         uint64_t inizio = 0;  // absolute index of the run's first point
-        std::optional<double> migliore;
+        std::optional<Migliore> migliore;
     };
     struct Candidato {  // a 10 s window, by its clock time from the start of the track
         double velocita;
         double da;
         double a;
+        Estremi estremi;
     };
 
     const Punto& at(uint64_t index) const { return points_[head_ + (index - base_)]; }
     size_t live() const { return points_.size() - head_; }
     void advance(FinestraTempo& window);
-    void consider(FinestraTempo& window, double speed, double from, double to);
+    void consider(FinestraTempo& window, double speed, double from, double to, const Estremi& ends);
+    // The run from the point at absolute index `from` to the one at `to`, its times `before` s before the
+    // time of `anchor` (one of the two) and `after` s after it.
+    Estremi ends(uint64_t from, uint64_t to, uint64_t anchor, double before, double after) const {
+        return {from, to, at(anchor).ora, before, after};
+    }
     void advance(Finestra& window);
     void alpha();
     bool out_of_reach(const Punto& last, uint64_t last_index);
@@ -77,7 +116,7 @@ class CalcoloVelocita {
     // are removed in large steps, so the rest is reached by plain indexing.
     std::vector<Punto> points_;
     size_t head_ = 0;
-    uint64_t base_ = 0;       // absolute index of points_[head_]
+    uint64_t base_ = 0;  // absolute index of points_[head_]
     static constexpr uint64_t kTrimEvery = 64;
     uint64_t legs_ = 0;
     double run_offset_ =
@@ -87,7 +126,7 @@ class CalcoloVelocita {
     std::vector<Candidato> candidates_;
     size_t pruned_size_ = 0;
     std::optional<double> pruning_floor_;  // speed of the slowest of the ten disjoint runs last kept
-    std::optional<double> alpha_;
+    std::optional<Migliore> alpha_;
     uint64_t alpha_from_ = 0;  // absolute index of the first point an alpha may still start at
     struct Chiave {            // of a start: path so far minus the best alpha's speed times time so far
         uint64_t indice;

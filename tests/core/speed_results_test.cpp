@@ -19,7 +19,8 @@ constexpr double kLat = 45;
 // A track drawn in metres east (x) and north (y) of a point at 45° N, fed to the calculator leg by leg.
 class Track {
   public:
-    Track() { calc.inizio(at(0, 0)); }
+    // `ora`: the time of day of the first point, s.
+    explicit Track(double ora = 36000) : ora_(ora) { calc.inizio(at(0, 0), ora_); }
     PuntoTrig at(double x, double y) const {
         const double lat = kLat + y / kMetresPerDegree;
         const double lon = 10 + x / (kMetresPerDegree * std::cos(kLat * std::numbers::pi / 180));
@@ -29,7 +30,9 @@ class Track {
     void to(double x, double y, double kmh, double t = 0) {
         const PuntoTrig next = at(x, y);
         const double d = distanza_km(last_, next);
-        calc.tratto({t > 0 ? t : std::hypot(x - x_, y - y_) / (kmh / 3.6), kmh, d}, next);
+        const double seconds = t > 0 ? t : std::hypot(x - x_, y - y_) / (kmh / 3.6);
+        ora_ = std::fmod(ora_ + seconds, 86400);
+        calc.tratto({seconds, kmh, d}, next, ora_);
         last_ = next;
         x_ = x;
         y_ = y;
@@ -40,13 +43,14 @@ class Track {
         last_ = at(x, y);
         x_ = x;
         y_ = y;
-        calc.inizio(last_);
+        calc.inizio(last_, ora_);
     }
     RisultatiVelocita results() const { return calc.risultati(); }
 
     CalcoloVelocita calc;
 
   private:
+    double ora_;
     PuntoTrig last_ = at(0, 0);
     double x_ = 0;
     double y_ = 0;
@@ -258,6 +262,46 @@ TEST(SpeedResults, TimeResultsLastExactlyTheirDurationAcrossLongLegs) {
     EXPECT_NEAR(r.due_s.value(), 36, 1e-9);
     EXPECT_NEAR(r.dieci_s.value(), 65.0 / 10 * 3.6, 1e-9);
     EXPECT_NEAR(r.cinque_per_dieci.value(), (23.4 + 4 * 18) / 5, 1e-9);
+}
+
+void expect_run(const std::optional<Corsa>& run, double from, double to, int64_t first, int64_t last) {
+    ASSERT_TRUE(run.has_value());
+    EXPECT_NEAR(run->inizio, from, 1e-6);
+    EXPECT_NEAR(run->fine, to, 1e-6);
+    EXPECT_EQ(run->da_punto, first);
+    EXPECT_EQ(run->a_punto, last);
+}
+
+// Each result names its run: the ramp's best runs are its last legs (leg k ends at point k + 1, k s after
+// 10:00:00), its five 10 s windows the last fifty seconds, fastest first.
+TEST(SpeedResults, EachResultNamesTheRunBehindIt) {
+    Track ramp;
+    for (int v = 1; v <= 100; ++v)
+        ramp.north(1, v);
+    const CorseMigliori& corse = ramp.results().corse;
+    expect_run(corse.due_s, 36098, 36100, 99, 101);
+    expect_run(corse.dieci_s, 36090, 36100, 91, 101);
+    ASSERT_EQ(corse.cinque_per_dieci.size(), 5u);
+    for (int k = 0; k < 5; ++k)
+        expect_run(corse.cinque_per_dieci[k], 36090 - 10 * k, 36100 - 10 * k, 91 - 10 * k, 101 - 10 * k);
+    EXPECT_FALSE(corse.un_ora.has_value());
+
+    // The best hour of the paused session starts at the first point and ends half an hour into the pause
+    // leg, which ends at point 1802.
+    Track paused;
+    for (int i = 0; i < 1800; ++i)
+        paused.north(1, 23.2);
+    paused.north(9000, 0);
+    for (int i = 0; i < 1800; ++i)
+        paused.north(1, 10);
+    expect_run(paused.results().corse.un_ora, 36000, 39600, 1, 1802);
+
+    // A run across midnight: the clock goes round.
+    Track late(86395);
+    for (int v = 1; v <= 12; ++v)
+        late.north(1, v);
+    expect_run(late.results().corse.due_s, 5, 7, 11, 13);
+    expect_run(late.results().corse.dieci_s, 86397, 7, 3, 13);
 }
 
 // The distance covered by time `at` on a track of legs (duration, km/h), read straight off the legs.
