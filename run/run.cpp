@@ -51,6 +51,7 @@ RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& in
         result.fonte = statistiche.fonte;
         result.intervallo_mediano = statistiche.intervallo_mediano;
         result.profilo = statistiche.profilo;
+        result.percorso = statistiche.percorso;
         if (result.totali->tempo_tot > 0)
             result.planata_percento = result.totali->tempo_parz / result.totali->tempo_tot * 100;
     }

@@ -31,6 +31,7 @@ struct RisultatoRun {
     std::optional<double> intervallo_mediano;  // s, the median leg duration
     std::optional<double> planata_percento;    // share of the time spent planing; none without time
     ProfiloVelocita profilo;                   // speed over time, for drawing
+    Percorso percorso;                         // the track's shape, for drawing
     std::vector<Voce> voci;                    // the report every front end lays out
 };
 

@@ -120,12 +120,14 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     BothResults speeds;
     MedianInterval interval;
     CostruttoreProfilo profile;
+    CostruttorePercorso shape;
     PuntoConservato previous_point = store.punto(1);
     PuntoTrig previous = trig_of(previous_point);
     OraDelGiorno previous_time = previous_point.ora;
     if (previous_time.leggibile)
         profile.ora_inizio(seconds_of_day(previous_time));
     speeds.inizio(previous, seconds_of_day(previous_time));
+    shape.punto(previous, true, 0, 0);
     for (int64_t i = 1;; ++i) {
         // Points before i are never read again: the leg (i, i + 1) reads i and i + 1.
         if (libera && i % kGiveBackEvery == 0)
@@ -142,6 +144,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             profile.salto();
         if (is_relocation(previous_point, next_point)) {
             speeds.inizio(next, seconds_of_day(next_time));
+            shape.punto(next, true, 0, 0);
         } else {
             const double t = secondi_tratto(previous_time, next_time);
             const double d = distanza_km(previous, next);
@@ -155,10 +158,12 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             // profile marks it as it marks a dropped jump.
             if (is_spike(v, device)) {
                 speeds.inizio(next, seconds_of_day(next_time));
+                shape.punto(next, true, 0, 0);
                 profile.salto();
             } else {
                 speeds.tratto({t, v.value_or(0), d}, device, next, seconds_of_day(next_time));
                 profile.tratto(t, v.value_or(0));
+                shape.punto(next, false, t, v.value_or(0) / kKmhPerMs * t);
             }
         }
         previous_point = next_point;
@@ -168,6 +173,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     speeds.give(result);
     result.intervallo_mediano = interval.median();
     result.profilo = profile.profilo();
+    result.percorso = shape.percorso();
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "stats/speed_profile.h"
 #include "stats/speed_results.h"
 #include "stats/totals.h"
+#include "stats/track_shape.h"
 
 namespace lurendo {
 
@@ -20,6 +21,7 @@ struct Statistiche {
     FonteVelocita fonte = FonteVelocita::Posizioni;
     std::optional<double> intervallo_mediano;  // s, the median leg duration; none without legs
     ProfiloVelocita profilo;
+    Percorso percorso;
 };
 
 // Walks the legs (1, 2), (2, 3), … of `store`. A step between points a jump apart in latitude or
