@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/report.h"
+#include "common/numbers.h"
 #include "run/status_text.h"
 #include "web/page_files.h"
 
@@ -68,6 +69,7 @@ nlohmann::ordered_json entries(const std::vector<Voce>& voci) {
                         {"tipo", kind_of(v.tipo)},
                         {"titolo", v.titolo},
                         {"testo", v.testo},
+                        {"numero", v.numero},
                         {"nodi", v.nodi},
                         {"posizioni", v.posizioni},
                         {"posizioni_nodi", v.posizioni_nodi}});
@@ -75,7 +77,8 @@ nlohmann::ordered_json entries(const std::vector<Voce>& voci) {
     return list;
 }
 
-// The profile's columns for drawing, each with its speed as the report writes speeds.
+// The profile's columns for drawing, each with its mean speed as the report writes speeds in km/h and in
+// knots; the planing threshold with its label in both units, and the factor that draws the curve in knots.
 nlohmann::ordered_json profile(const ProfiloVelocita& p) {
     nlohmann::ordered_json columns = nlohmann::ordered_json::array();
     for (const ColonnaProfilo& c : p.colonne) {
@@ -83,12 +86,16 @@ nlohmann::ordered_json profile(const ProfiloVelocita& p) {
                            {"v_max", c.v_max},
                            {"v_media", c.v_media},
                            {"testo", testo_velocita(c.v_media)},
+                           {"testo_nodi", testo_nodi(c.v_media)},
                            {"planata", c.quota_planata},
                            {"salto", c.salto}});
     }
     return {{"larghezza", p.larghezza},
             {"ora_inizio", p.ora_inizio ? nlohmann::ordered_json(*p.ora_inizio) : nullptr},
             {"soglia", kPlaningSpeed},
+            {"soglia_testo", numero_testo(kPlaningSpeed)},
+            {"soglia_testo_nodi", testo_nodi(kPlaningSpeed)},
+            {"kmh_per_nodo", kKmhPerKnot},
             {"colonne", columns}};
 }
 
