@@ -20,6 +20,21 @@
 namespace lurendo {
 namespace {
 
+// 30 points 1 s apart carrying the receiver's 10 m/s, about 10 m apart; every other one moved north by
+// `zigzag` millionths of a degree, so that the positions alone give other results.
+void write_doppler_track(const std::string& path, int zigzag) {
+    std::string points;
+    for (int i = 0; i < 30; ++i) {
+        char point[256];
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
+                      "<extensions><speed>10</speed></extensions></trkpt>\n",
+                      i * 90 + (i % 2) * zigzag, i);
+        points += point;
+    }
+    test::write_file(path, "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+}
+
 class SpeedView : public ::testing::Test {
   protected:
     void run(const std::string& track) {
@@ -70,16 +85,7 @@ TEST_F(SpeedView, ShowsTheRunsResultsAndNothingBeforeOrAfterAnInputError) {
 // result from the positions alone. The caption switches to knots on a click, and the choice outlives
 // the table.
 TEST_F(SpeedView, TheTableNamesItsSourceAndSwitchesToKnotsForGood) {
-    std::string points;
-    for (int i = 0; i < 30; ++i) {
-        char point[256];
-        std::snprintf(point, sizeof point,
-                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
-                      "<extensions><speed>10</speed></extensions></trkpt>\n",
-                      i * 90 + (i % 2) * 20, i);
-        points += point;
-    }
-    test::write_file(dir.file("doppler.gpx"), "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+    write_doppler_track(dir.file("doppler.gpx"), 20);
     run(dir.file("doppler.gpx"));
     EXPECT_EQ(table()->fonte(), QString::fromUtf8("Velocità dal GPS (Doppler)"));
     EXPECT_EQ(table()->valore("2 s"), "36,0");
@@ -134,16 +140,7 @@ TEST_F(SpeedView, TheIntervalWarningIsWholeOnScreenUnderTheRows) {
 // A track at about 36 km/h: in knots the profile's scale tops at 20 (19.4 knots) instead of 40, the
 // planing line reads 9,7 (18 / 1.852), and the tooltip tells the column's speed divided by 1.852.
 TEST_F(SpeedView, TheProfileFollowsTheTablesUnit) {
-    std::string points;
-    for (int i = 0; i < 30; ++i) {
-        char point[256];
-        std::snprintf(point, sizeof point,
-                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
-                      "<extensions><speed>10</speed></extensions></trkpt>\n",
-                      i * 90, i);
-        points += point;
-    }
-    test::write_file(dir.file("steady.gpx"), "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+    write_doppler_track(dir.file("steady.gpx"), 0);
     run(dir.file("steady.gpx"));
     const auto texts = [&] {
         std::set<std::string> found;

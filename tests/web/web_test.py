@@ -118,17 +118,11 @@ def cli_run(cli, folder, name):
 
 def load(driver, url, path, timeout=300):
     driver.get(url)
-    driver.find_element(By.ID, "scelta_file").send_keys(path)
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if driver.execute_script("return document.body.dataset.stato") == "concluso":
-            return True
-        time.sleep(0.05)
-    return False
+    return pick(driver, path, timeout)
 
 
-def pick(driver, path, timeout=120):
-    """Chooses `path` in the page already open, as the user does for a second track, and waits for the run."""
+def pick(driver, path, timeout=300):
+    """Chooses `path` in the page open, as the user does, also for a second track, and waits for the run."""
     driver.execute_script("document.body.dataset.stato = ''")
     driver.find_element(By.ID, "scelta_file").send_keys(path)
     deadline = time.time() + timeout
