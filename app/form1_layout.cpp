@@ -113,6 +113,8 @@ void Form1::crea_controlli() {
     // the picture. Both stay empty until a run has read a track.
     profilo_ = place(new VistaProfilo(this), "profilo", QRect(225, 100, 358, 118));
     velocita_ = place(new TabellaVelocita(this), "tabella_velocita", QRect(437, 245, 146, 182));
+    profilo_->usa_nodi(velocita_->in_nodi());
+    connect(velocita_, &TabellaVelocita::unita_cambiata, profilo_, &VistaProfilo::usa_nodi);
 
     setTabOrder(cmd_ripara, link);
     cmd_ripara->setFocus();

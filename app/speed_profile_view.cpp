@@ -21,14 +21,9 @@ constexpr int kLabelGap = 2;    // the least room between two labels
 constexpr int kMarkHeight = 7;  // the triangles under the time axis where a spike was dropped
 constexpr int kRightMargin = 3;
 constexpr double kSecondsPerDay = 86400;
-const QString kUnit = "km/h";
 
-QString one_decimal(double value) {
-    return QString::fromStdString(testo_velocita(value));
-}
-
-QString whole(double kmh) {
-    return QString::number(kmh, 'f', 0);
+QString whole(double speed) {
+    return QString::number(speed, 'f', 0);
 }
 
 // Adds `label` unless it would come closer than `gap` pixels to one already placed.
@@ -59,10 +54,7 @@ VistaProfilo::VistaProfilo(QWidget* parent) : QWidget(parent) {
 
 void VistaProfilo::mostra(const ProfiloVelocita& profilo) {
     profile_ = profilo;
-    double top = kPlaningSpeed;
-    for (const ColonnaProfilo& c : profile_.colonne)
-        top = std::max(top, c.v_max);
-    top_speed_ = std::ceil(top / 10) * 10;
+    set_top();
     update();
 }
 
@@ -71,43 +63,62 @@ void VistaProfilo::svuota() {
     update();
 }
 
+void VistaProfilo::usa_nodi(bool nodi) {
+    knots_ = nodi;
+    set_top();
+    update();
+}
+
+// The top of the plot: the fastest column or the planing threshold, up to a whole ten of the unit shown.
+void VistaProfilo::set_top() {
+    double top = kPlaningSpeed;
+    for (const ColonnaProfilo& c : profile_.colonne)
+        top = std::max(top, c.v_max);
+    top_speed_ = std::ceil(shown(top) / 10) * 10;
+}
+
+// The threshold is a whole 18 in km/h; in knots it reads as the table's knots do.
+QString VistaProfilo::threshold_label() const {
+    return knots_ ? QString::fromStdString(testo_nodi(kPlaningSpeed)) : whole(kPlaningSpeed);
+}
+
 // The margins hold the labels: the speeds on the left, the unit above the plot beside the top speed,
 // the jump marks and then the times below.
 QRect VistaProfilo::plot() const {
     const QFontMetrics metrics = fontMetrics();
-    const int widest = std::max(metrics.horizontalAdvance(whole(top_speed_)),
-                                metrics.horizontalAdvance(whole(kPlaningSpeed)));
+    const int widest =
+        std::max(metrics.horizontalAdvance(whole(top_speed_)), metrics.horizontalAdvance(threshold_label()));
     const int text = metrics.height();
     return rect().adjusted(widest + kAxisGap + 2, text + kLabelGap, -kRightMargin, -(kMarkHeight + 3 + text));
 }
 
-double VistaProfilo::y_of(const QRect& area, double kmh) const {
-    return area.bottom() - kmh * (area.bottom() - area.top()) / top_speed_;
+double VistaProfilo::y_of(const QRect& area, double speed_shown) const {
+    return area.bottom() - speed_shown * (area.bottom() - area.top()) / top_speed_;
 }
 
 std::vector<EtichettaProfilo> VistaProfilo::labels(const QRect& area) const {
     std::vector<EtichettaProfilo> placed;
     const QFontMetrics metrics = fontMetrics();
     const int text = metrics.height();
-    place(placed, {QRect(area.left() + 3, 0, metrics.horizontalAdvance(kUnit), text), kUnit});
+    const QString unit = knots_ ? "nodi" : "km/h";
+    place(placed, {QRect(area.left() + 3, 0, metrics.horizontalAdvance(unit), text), unit});
 
     // Speeds, right-aligned before the axis: 0, the planing threshold and the top first, then round
     // values a step apart that keeps them well clear of each other, where they stay as clear of those.
-    const auto speed = [&](double kmh) {
-        const QString label = whole(kmh);
+    const auto speed = [&](double value, const QString& label) {
         const int width = metrics.horizontalAdvance(label);
-        const int y = static_cast<int>(std::lround(y_of(area, kmh))) - text / 2;
+        const int y = static_cast<int>(std::lround(y_of(area, value))) - text / 2;
         return EtichettaProfilo{QRect(area.left() - kAxisGap - width, y, width, text), label};
     };
-    place(placed, speed(0));
-    place(placed, speed(kPlaningSpeed));
-    place(placed, speed(top_speed_));
-    const double pixels_per_kmh = (area.bottom() - area.top()) / top_speed_;
-    const double at_least = 1.5 * text / pixels_per_kmh;
+    place(placed, speed(0, whole(0)));
+    place(placed, speed(shown(kPlaningSpeed), threshold_label()));
+    place(placed, speed(top_speed_, whole(top_speed_)));
+    const double pixels_per_unit = (area.bottom() - area.top()) / top_speed_;
+    const double at_least = 1.5 * text / pixels_per_unit;
     if (at_least > 0 && at_least < top_speed_) {
         const double step = round_step(at_least);
-        for (double kmh = step; kmh < top_speed_; kmh += step)
-            place(placed, speed(kmh), text / 2);
+        for (double value = step; value < top_speed_; value += step)
+            place(placed, speed(value, whole(value)), text / 2);
     }
 
     // Times of day under the jump marks: the start, the end, then the middle.
@@ -156,7 +167,9 @@ QString VistaProfilo::testo_a(int x) const {
         return {};
     const ColonnaProfilo& c = profile_.colonne[*column];
     const double middle = (static_cast<double>(*column) + 0.5) * profile_.larghezza;
-    QString text = clock(middle, true) + "  " + one_decimal(c.v_media) + " km/h";
+    QString text = clock(middle, true) + "  " +
+                   QString::fromStdString(knots_ ? testo_nodi(c.v_media) + " nodi"
+                                                 : testo_velocita(c.v_media) + " km/h");
     if (c.quota_planata >= 0.5)
         text += "  in planata";
     return text;
@@ -179,7 +192,7 @@ void VistaProfilo::paintEvent(QPaintEvent*) {
     const auto x_of = [&](double column) {
         return area.left() + column * area.width() / static_cast<double>(n);
     };
-    const auto y = [&](double kmh) { return y_of(area, kmh); };
+    const auto y = [&](double kmh) { return y_of(area, shown(kmh)); };
     const QColor ink = palette().color(QPalette::WindowText);
 
     // Planing parts: the area under the mean speed, in the grid's yellow with a thin outline.

@@ -1,5 +1,6 @@
 // The speed profile beside the results grid: speed over the time of day, planing parts in the grid's
 // yellow, the 18 km/h line, red marks where GPS spikes were dropped; a tooltip tells the time and speed.
+// It is drawn in km/h or in knots, the unit the speed table shows.
 #pragma once
 
 #include <QRect>
@@ -25,6 +26,7 @@ class VistaProfilo : public QWidget {
 
     void mostra(const ProfiloVelocita& profilo);  // draws the profile of the run just made
     void svuota();                                // draws nothing
+    void usa_nodi(bool nodi);                     // scale, labels and tooltip in knots rather than km/h
     bool vuota() const { return profile_.colonne.empty(); }
     // The tooltip text for the column under x (in widget pixels), or empty text outside the plot.
     QString testo_a(int x) const;
@@ -39,13 +41,18 @@ class VistaProfilo : public QWidget {
   private:
     QRect plot() const;
     std::vector<EtichettaProfilo> labels(const QRect& area) const;
-    double y_of(const QRect& area, double kmh) const;
+    void set_top();
+    // `kmh` in the unit shown.
+    double shown(double kmh) const { return knots_ ? kmh / kKmhPerKnot : kmh; }
+    double y_of(const QRect& area, double speed_shown) const;
+    QString threshold_label() const;
     std::optional<size_t> column_at(int x) const;
     // "hh:mm", or "hh:mm:ss" with `seconds`, of the time of day `elapsed` seconds into the track.
     QString clock(double elapsed, bool seconds) const;
 
     ProfiloVelocita profile_;
-    double top_speed_ = 0;  // km/h at the top of the plot
+    bool knots_ = false;
+    double top_speed_ = 0;  // at the top of the plot, in the unit shown
 };
 
 }  // namespace lurendo

@@ -45,6 +45,12 @@ TabellaVelocita::TabellaVelocita(QWidget* parent) : QWidget(parent) {
         grid->addWidget(values_.back(), row, 1);
         ++row;
     }
+    interval_ = new QLabel(this);
+    interval_->setObjectName("lbl_intervallo");
+    interval_->setFont(carattere_finestra(kSmallPoints));
+    interval_->setWordWrap(true);
+    interval_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(interval_, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
     knots_ = QSettings().value(kUnitSetting, false).toBool();
     show_entries();
@@ -64,19 +70,18 @@ void TabellaVelocita::usa_nodi(bool nodi) {
     knots_ = nodi;
     QSettings().setValue(kUnitSetting, nodi);
     show_entries();
+    emit unita_cambiata(nodi);
 }
 
 // Every text comes from the report: the value in the unit chosen, the position-only result in the tooltip.
 void TabellaVelocita::show_entries() {
     caption_->setText(QString::fromUtf8(knots_ ? "Velocità (nodi)" : "Velocità (km/h)"));
     const QString unit = QString::fromUtf8(knots_ ? " nodi" : " km/h");
-    QString caption_tip = QString::fromUtf8("Clic: km/h o nodi");
+    caption_->setToolTip(QString::fromUtf8("Clic: km/h o nodi"));
     const Voce* source = trova_voce(shown_, "fonte_velocita");
     source_->setText(source ? text(source->testo) : QString());
     const Voce* interval = trova_voce(shown_, "intervallo_mediano_s");
-    if (interval && !interval->testo.empty())
-        caption_tip = text(interval->testo) + "\n" + caption_tip;
-    caption_->setToolTip(caption_tip);
+    interval_->setText(interval ? text(interval->testo) : QString());
     for (size_t i = 0; i < values_.size(); ++i) {
         const Voce* entry = trova_voce(shown_, keys_[i]);
         const bool speed = entry && entry->tipo == TipoVoce::Velocita;
@@ -125,6 +130,10 @@ QString TabellaVelocita::fonte() const {
 
 QString TabellaVelocita::suggerimento_titolo() const {
     return caption_->toolTip();
+}
+
+QString TabellaVelocita::avviso() const {
+    return interval_->text();
 }
 
 }  // namespace lurendo

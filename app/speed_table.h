@@ -1,5 +1,6 @@
 // The small table of speed results beside the picture: its caption ("Velocità (km/h)" or "Velocità
-// (nodi)", switched by a click and remembered), the source of the speeds under it, and one row per result.
+// (nodi)", switched by a click and remembered), the source of the speeds under it, one row per result,
+// and under the rows the warning about points recorded far apart, as text a touch screen shows too.
 #pragma once
 
 #include <QWidget>
@@ -30,6 +31,10 @@ class TabellaVelocita : public QWidget {
     QString titolo() const;
     QString fonte() const;
     QString suggerimento_titolo() const;
+    QString avviso() const;  // the warning under the rows, empty when there is none
+
+  signals:
+    void unita_cambiata(bool nodi);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,6 +47,7 @@ class TabellaVelocita : public QWidget {
     std::vector<QLabel*> values_;
     QLabel* caption_ = nullptr;
     QLabel* source_ = nullptr;
+    QLabel* interval_ = nullptr;
     std::vector<Voce> shown_;  // the report's entries on show; empty before a run and after an error
     bool knots_ = false;
 };

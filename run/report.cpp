@@ -12,7 +12,6 @@ namespace lurendo {
 
 namespace {
 
-constexpr double kKmhPerKnot = 1.852;
 constexpr std::string_view kNoValue = "–";
 
 struct Risultato {
@@ -62,19 +61,15 @@ Voce tempo(const char* chiave, const char* titolo, double seconds) {
     return v;
 }
 
-std::string in_knots(std::optional<double> kmh) {
-    return testo_velocita(kmh ? std::optional<double>(*kmh / kKmhPerKnot) : std::nullopt);
-}
-
 Voce velocita(const Risultato& r, std::optional<double> kmh, std::optional<double> from_positions) {
     Voce v = voce(TipoVoce::Velocita, r.chiave, r.titolo, kmh);
     v.testo = testo_velocita(kmh);
-    v.nodi = in_knots(kmh);
+    v.nodi = testo_nodi(kmh);
     if (kmh)
         v.numero = v.testo;
     v.valore_posizioni = from_positions;
     v.posizioni = testo_velocita(from_positions);
-    v.posizioni_nodi = in_knots(from_positions);
+    v.posizioni_nodi = testo_nodi(from_positions);
     return v;
 }
 
@@ -192,6 +187,10 @@ std::string testo_velocita(std::optional<double> kmh) {
             c = ',';
     }
     return out == "-0,0" ? "0,0" : out;
+}
+
+std::string testo_nodi(std::optional<double> kmh) {
+    return testo_velocita(kmh ? std::optional<double>(*kmh / kKmhPerKnot) : std::nullopt);
 }
 
 std::string_view chiave_fonte(FonteVelocita fonte) {

@@ -57,6 +57,10 @@ std::vector<Voce> voci_velocita_vuote();
 // A speed in km/h as every front end shows it: one decimal after the decimal rounding, "–" without one.
 std::string testo_velocita(std::optional<double> kmh);
 
+// The same speed shown in knots, as the tables and the profile show it when knots are chosen.
+inline constexpr double kKmhPerKnot = 1.852;
+std::string testo_nodi(std::optional<double> kmh);
+
 // Where the speeds come from, as a key ("doppler", "posizioni", "misto").
 std::string_view chiave_fonte(FonteVelocita fonte);
 

@@ -1,11 +1,12 @@
-// The core as the page's worker calls it: one track's bytes in, out.gpx's bytes and the run's report out,
-// with the line count posted to the page while the run goes on.
+// The core as the page's worker (and node, for the same-answer check) calls it: one track's bytes in,
+// out.gpx's bytes and the run's report out, with the line count posted to the page while the run goes on.
 #include <emscripten/emscripten.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli/report.h"
+#include "common/numbers.h"
 #include "run/status_text.h"
 #include "web/page_files.h"
 
@@ -18,21 +19,14 @@ EM_JS(void, post_progress, (const char* testo), {
         postMessage({tipo: "avanzamento", testo: UTF8ToString(testo)});
 });
 
-// The next bytes of the track the worker was given (its global `traccia`) into the run's buffer. The file
-// is read with FileReaderSync 16 MB at a time, since each read has a fixed cost of its own: the whole file
-// is never held in memory.
+// The next bytes of the track into the run's buffer, from the reader the caller put on the module as
+// `leggi_traccia`: given a view of the buffer, it fills it from the start and returns how many bytes it
+// wrote, 0 at the track's end. The page's worker reads the chosen File; node reads a file from disk. A
+// reader that throws is the run's read error.
 EM_JS(long, read_track, (char* buffer, size_t capacity), {
     try {
-        const t = traccia;
-        if (!t.fetta || t.letti >= t.da + t.fetta.length) {
-            const fino = t.letti + Math.max(capacity, 16 << 20);
-            t.fetta = new Uint8Array(new FileReaderSync().readAsArrayBuffer(t.file.slice(t.letti, fino)));
-            t.da = t.letti;
-        }
-        const dati = t.fetta.subarray(t.letti - t.da, Math.min(t.fetta.length, t.letti - t.da + capacity));
-        HEAPU8.set(dati, buffer);
-        t.letti += dati.length;
-        return dati.length;
+        const inizio = buffer >>> 0;  // an address past 2 GB arrives as a negative number
+        return Module["leggi_traccia"](HEAPU8.subarray(inizio, inizio + capacity));
     } catch (errore) {
         return -1;
     }
@@ -75,6 +69,7 @@ nlohmann::ordered_json entries(const std::vector<Voce>& voci) {
                         {"tipo", kind_of(v.tipo)},
                         {"titolo", v.titolo},
                         {"testo", v.testo},
+                        {"numero", v.numero},
                         {"nodi", v.nodi},
                         {"posizioni", v.posizioni},
                         {"posizioni_nodi", v.posizioni_nodi}});
@@ -82,7 +77,8 @@ nlohmann::ordered_json entries(const std::vector<Voce>& voci) {
     return list;
 }
 
-// The profile's columns for drawing, each with its speed as the report writes speeds.
+// The profile's columns for drawing, each with its mean speed as the report writes speeds in km/h and in
+// knots; the planing threshold with its label in both units, and the factor that draws the curve in knots.
 nlohmann::ordered_json profile(const ProfiloVelocita& p) {
     nlohmann::ordered_json columns = nlohmann::ordered_json::array();
     for (const ColonnaProfilo& c : p.colonne) {
@@ -90,12 +86,16 @@ nlohmann::ordered_json profile(const ProfiloVelocita& p) {
                            {"v_max", c.v_max},
                            {"v_media", c.v_media},
                            {"testo", testo_velocita(c.v_media)},
+                           {"testo_nodi", testo_nodi(c.v_media)},
                            {"planata", c.quota_planata},
                            {"salto", c.salto}});
     }
     return {{"larghezza", p.larghezza},
             {"ora_inizio", p.ora_inizio ? nlohmann::ordered_json(*p.ora_inizio) : nullptr},
             {"soglia", kPlaningSpeed},
+            {"soglia_testo", numero_testo(kPlaningSpeed)},
+            {"soglia_testo_nodi", testo_nodi(kPlaningSpeed)},
+            {"kmh_per_nodo", kKmhPerKnot},
             {"colonne", columns}};
 }
 
@@ -103,9 +103,9 @@ nlohmann::ordered_json profile(const ProfiloVelocita& p) {
 
 extern "C" {
 
-// Repairs the track named `nome` (its file name, for the messages), `byte` long, that the worker reads
-// for it, and returns the report as JSON: the object lurendo-cli --json prints ("risultato"), the
-// report's entries ("voci") and the profile.
+// Repairs the track named `nome` (its file name, for the messages), `byte` long, that the module's
+// `leggi_traccia` hands out, and returns the report as JSON: the object lurendo-cli --json prints
+// ("risultato"), the report's entries ("voci") and the profile.
 EMSCRIPTEN_KEEPALIVE const char* lurendo_ripara(const char* nome, double byte) {
     g_out = std::string();
     PageFiles files(nome, &read_track, static_cast<size_t>(byte));

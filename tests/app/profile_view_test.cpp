@@ -32,26 +32,31 @@ TEST(ProfileLabels, NeitherTouchEachOtherNorThePlotFromTheWindowsSizeUp) {
     ASSERT_FALSE(window.isEmpty());
     QWidget parent;
     VistaProfilo view(&parent);
-    for (const int width : {window.width(), 2 * window.width()})
-        for (int height = window.height(); height <= window.height() + 240; height += 3)
-            for (const double top : {8.0, 15.0, 19.9, 20.0, 35.0, 80.0}) {
-                view.resize(width, height);
-                view.mostra(rising(top));
-                SCOPED_TRACE(testing::Message() << width << "×" << height << " px, " << top << " km/h");
-                const std::vector<EtichettaProfilo> labels = view.etichette();
-                std::set<QString> texts;
-                for (size_t i = 0; i < labels.size(); ++i) {
-                    const QRect r = labels[i].rettangolo;
-                    texts.insert(labels[i].testo);
-                    ASSERT_FALSE(r.intersects(view.riquadro_grafico())) << labels[i].testo.toStdString();
-                    ASSERT_TRUE(view.rect().contains(r)) << labels[i].testo.toStdString();
-                    for (size_t j = 0; j < i; ++j)
-                        ASSERT_FALSE(r.adjusted(-1, -1, 1, 1).intersects(labels[j].rettangolo))
-                            << labels[i].testo.toStdString() << " / " << labels[j].testo.toStdString();
+    for (const bool knots : {false, true})
+        for (const int width : {window.width(), 2 * window.width()})
+            for (int height = window.height(); height <= window.height() + 240; height += 3)
+                for (const double top : {8.0, 15.0, 19.9, 20.0, 35.0, 80.0}) {
+                    view.resize(width, height);
+                    view.usa_nodi(knots);
+                    view.mostra(rising(top));
+                    SCOPED_TRACE(testing::Message() << width << "×" << height << " px, " << top << " km/h"
+                                                    << (knots ? " in knots" : ""));
+                    const std::vector<EtichettaProfilo> labels = view.etichette();
+                    std::set<QString> texts;
+                    for (size_t i = 0; i < labels.size(); ++i) {
+                        const QRect r = labels[i].rettangolo;
+                        texts.insert(labels[i].testo);
+                        ASSERT_FALSE(r.intersects(view.riquadro_grafico())) << labels[i].testo.toStdString();
+                        ASSERT_TRUE(view.rect().contains(r)) << labels[i].testo.toStdString();
+                        for (size_t j = 0; j < i; ++j)
+                            ASSERT_FALSE(r.adjusted(-1, -1, 1, 1).intersects(labels[j].rettangolo))
+                                << labels[i].testo.toStdString() << " / " << labels[j].testo.toStdString();
+                    }
+                    // The planing line at 18 km/h, in knots 18 / 1.852 = 9.72 shown as the table shows knots.
+                    for (const char* text :
+                         {knots ? "nodi" : "km/h", "0", knots ? "9,7" : "18", "15:04", "15:10"})
+                        EXPECT_EQ(texts.count(text), 1u) << text;
                 }
-                for (const char* text : {"km/h", "0", "18", "15:04", "15:10"})
-                    EXPECT_EQ(texts.count(text), 1u) << text;
-            }
 }
 
 TEST(ProfileJumpMarks, ShowUnderTheAxisAndCoverNeitherTheCurveNorALabel) {
@@ -99,6 +104,9 @@ TEST(ProfileTooltip, TellsTheColumnsMiddleToTheSecond) {
     view.mostra(profile);
     EXPECT_TRUE(view.testo_a(x_of(0)).startsWith("23:59:55  "));
     EXPECT_TRUE(view.testo_a(x_of(1)).startsWith("00:00:05  ")) << "past midnight";
+
+    view.usa_nodi(true);  // 24.5 / 1.852 = 13.23
+    EXPECT_EQ(view.testo_a(x_of(7)).toStdString(), "00:01:05  13,2 nodi  in planata");
 }
 
 }  // namespace

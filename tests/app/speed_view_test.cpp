@@ -2,9 +2,13 @@
 // run, emptied after an input error.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
+#include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "app/form1.h"
 #include "app/speed_profile_view.h"
@@ -15,6 +19,21 @@
 
 namespace lurendo {
 namespace {
+
+// 30 points 1 s apart carrying the receiver's 10 m/s, about 10 m apart; every other one moved north by
+// `zigzag` millionths of a degree, so that the positions alone give other results.
+void write_doppler_track(const std::string& path, int zigzag) {
+    std::string points;
+    for (int i = 0; i < 30; ++i) {
+        char point[256];
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
+                      "<extensions><speed>10</speed></extensions></trkpt>\n",
+                      i * 90 + (i % 2) * zigzag, i);
+        points += point;
+    }
+    test::write_file(path, "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+}
 
 class SpeedView : public ::testing::Test {
   protected:
@@ -66,23 +85,14 @@ TEST_F(SpeedView, ShowsTheRunsResultsAndNothingBeforeOrAfterAnInputError) {
 // result from the positions alone. The caption switches to knots on a click, and the choice outlives
 // the table.
 TEST_F(SpeedView, TheTableNamesItsSourceAndSwitchesToKnotsForGood) {
-    std::string points;
-    for (int i = 0; i < 30; ++i) {
-        char point[256];
-        std::snprintf(point, sizeof point,
-                      "<trkpt lat=\"45.%06d\" lon=\"10.0\"><time>2022-07-16T10:00:%02dZ</time>"
-                      "<extensions><speed>10</speed></extensions></trkpt>\n",
-                      i * 90 + (i % 2) * 20, i);
-        points += point;
-    }
-    test::write_file(dir.file("doppler.gpx"), "<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n");
+    write_doppler_track(dir.file("doppler.gpx"), 20);
     run(dir.file("doppler.gpx"));
     EXPECT_EQ(table()->fonte(), QString::fromUtf8("Velocità dal GPS (Doppler)"));
     EXPECT_EQ(table()->valore("2 s"), "36,0");
     EXPECT_TRUE(table()->suggerimento("2 s").startsWith("Dalle posizioni: "))
         << table()->suggerimento("2 s").toStdString();
     EXPECT_NE(table()->suggerimento("2 s"), "Dalle posizioni: 36,0 km/h");
-    EXPECT_FALSE(table()->suggerimento_titolo().contains("Punti registrati"));
+    EXPECT_EQ(table()->avviso(), "") << "points 1 s apart need no warning";
 
     auto* caption = table()->findChild<QLabel*>("lbl_velocita");
     ASSERT_NE(caption, nullptr);
@@ -99,11 +109,72 @@ TEST_F(SpeedView, TheTableNamesItsSourceAndSwitchesToKnotsForGood) {
     QTest::mouseClick(caption, Qt::LeftButton);
     EXPECT_EQ(table()->valore("2 s"), "36,0");
 
-    // Points 4 s apart: the caption warns that the short results cover longer runs.
+    // Points 4 s apart: the warning that the short results cover longer runs shows under the rows.
     run(test::data_file("worked.gpx"));
     EXPECT_EQ(table()->fonte(), QString::fromUtf8("Velocità dalle posizioni"));
-    EXPECT_TRUE(table()->suggerimento_titolo().contains("Punti registrati ogni 4 s"));
+    EXPECT_TRUE(table()->avviso().startsWith("Punti registrati ogni 4 s")) << table()->avviso().toStdString();
     EXPECT_EQ(table()->suggerimento("2 s"), "");
+}
+
+// The warning is read, not hovered: whole inside the table and the window, below the last row.
+TEST_F(SpeedView, TheIntervalWarningIsWholeOnScreenUnderTheRows) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    run(test::data_file("worked.gpx"));
+    QApplication::processEvents();
+    auto* warning = table()->findChild<QLabel*>("lbl_intervallo");
+    ASSERT_NE(warning, nullptr);
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), table()->avviso());
+    EXPECT_GE(warning->height(), warning->heightForWidth(warning->width())) << "no line of it cut off";
+    EXPECT_TRUE(table()->rect().contains(warning->geometry()));
+    EXPECT_TRUE(form.rect().contains(table()->geometry()));
+    QLabel* last_row = nullptr;
+    for (QLabel* label : table()->findChildren<QLabel*>())
+        if (label->text() == "Planata %")
+            last_row = label;
+    ASSERT_NE(last_row, nullptr);
+    EXPECT_GE(warning->geometry().top(), last_row->geometry().bottom());
+}
+
+// A track at about 36 km/h: in knots the profile's scale tops at 20 (19.4 knots) instead of 40, the
+// planing line reads 9,7 (18 / 1.852), and the tooltip tells the column's speed divided by 1.852.
+TEST_F(SpeedView, TheProfileFollowsTheTablesUnit) {
+    write_doppler_track(dir.file("steady.gpx"), 0);
+    run(dir.file("steady.gpx"));
+    const auto texts = [&] {
+        std::set<std::string> found;
+        for (const EtichettaProfilo& label : profile()->etichette())
+            found.insert(label.testo.toStdString());
+        return found;
+    };
+    // The speed the tooltip tells in `unit`, or NaN when it tells none in that unit.
+    const int middle = profile()->riquadro_grafico().center().x();
+    const auto tooltip_speed = [&](const QString& unit) {
+        const QRegularExpressionMatch m =
+            QRegularExpression("  (\\d+,\\d) " + unit + "  in planata$").match(profile()->testo_a(middle));
+        return m.hasMatch() ? m.captured(1).replace(',', '.').toDouble() : std::nan("");
+    };
+    const double kmh = tooltip_speed("km/h");
+    EXPECT_NEAR(kmh, 36, 0.5) << profile()->testo_a(middle).toStdString();
+    EXPECT_EQ(texts().count("40"), 1u);
+    EXPECT_EQ(texts().count("18"), 1u);
+
+    QTest::mouseClick(table()->findChild<QLabel*>("lbl_velocita"), Qt::LeftButton);
+    EXPECT_NEAR(tooltip_speed("nodi"), kmh / 1.852, 0.08) << profile()->testo_a(middle).toStdString();
+    const std::set<std::string> knots = texts();
+    for (const char* expected : {"nodi", "9,7", "20", "0"})
+        EXPECT_EQ(knots.count(expected), 1u) << expected;
+    for (const char* gone : {"km/h", "18", "40"})
+        EXPECT_EQ(knots.count(gone), 0u) << gone;
+    {
+        Form1 later;  // a window opened with knots chosen draws its profile in knots from the start
+        auto* view = later.findChild<VistaProfilo*>("profilo");
+        view->mostra(ProfiloVelocita{10, 36000, {{10, 36, 36, 36, 1, false}}});
+        EXPECT_EQ(view->etichette().front().testo, "nodi");
+    }
+    QTest::mouseClick(table()->findChild<QLabel*>("lbl_velocita"), Qt::LeftButton);
+    EXPECT_EQ(tooltip_speed("km/h"), kmh);
 }
 
 // The window and the command line show one text for one speed: both lay out the run's report. 12.25 km/h

@@ -10,6 +10,7 @@ import functools
 import http.server
 import json
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -19,6 +20,7 @@ import threading
 import time
 
 from selenium import webdriver
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
@@ -29,6 +31,33 @@ CORPUS_TRACKS = [
     "garminconnect-activity.gpx",  # a slow track, extensions on their own lines
 ]
 FIGURES = ["lbl_tempo_tot", "lbl_dist_tot", "lbl_tempo_parz", "lbl_dist_parz"]
+
+# Counts the workers a page starts and ends, whatever the page itself keeps: run before any script of it.
+COUNT_WORKERS = """
+window.workerCount = { started: 0, ended: 0 };
+window.Worker = class extends window.Worker {
+  constructor(...args) { super(...args); window.workerCount.started++; }
+  terminate() { window.workerCount.ended++; super.terminate(); }
+};
+"""
+
+# What the page shows at the moment a run starts, taken once as its state turns "in_corso": after the
+# handler of the choice has run and before the worker can answer.
+SHOWN_AT_START = """
+window.shownAtStart = null;
+new MutationObserver(() => {
+  if (document.body.dataset.stato !== "in_corso" || window.shownAtStart) return;
+  const text = (id) => document.getElementById(id).textContent;
+  const canvas = document.getElementById("profilo");
+  const pixels = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+  window.shownAtStart = {
+    figures: ["lbl_tempo_tot", "lbl_dist_tot", "lbl_tempo_parz", "lbl_dist_parz"].map(text).join(""),
+    speeds: [...document.querySelectorAll("#tabella_velocita td")].map((td) => td.textContent).join(""),
+    notes: ["fonte_velocita", "avviso_intervallo", "suggerimento_profilo"].map(text).join(""),
+    profile_drawn: pixels.some((p) => p !== 0),
+  };
+}).observe(document.body, { attributes: true, attributeFilter: ["data-stato"] });
+"""
 
 
 class Results:
@@ -70,6 +99,7 @@ def browser(downloads, profile):
                                               "download.prompt_for_download": False})
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": COUNT_WORKERS})
     return driver
 
 
@@ -88,6 +118,12 @@ def cli_run(cli, folder, name):
 
 def load(driver, url, path, timeout=300):
     driver.get(url)
+    return pick(driver, path, timeout)
+
+
+def pick(driver, path, timeout=300):
+    """Chooses `path` in the page open, as the user does, also for a second track, and waits for the run."""
+    driver.execute_script("document.body.dataset.stato = ''")
     driver.find_element(By.ID, "scelta_file").send_keys(path)
     deadline = time.time() + timeout
     while time.time() < deadline:
@@ -95,6 +131,101 @@ def load(driver, url, path, timeout=300):
             return True
         time.sleep(0.05)
     return False
+
+
+def write_tracks(folder):
+    """Two tracks at about 36 km/h: "doppler.gpx", points 1 s and 10 m apart with the receiver's 10 m/s;
+    "posizioni.gpx", points 3 s and 30 m apart with no speed of the receiver."""
+    doppler = "".join(
+        f'<trkpt lat="45.{i * 90:06d}" lon="10.0"><time>2022-07-16T10:00:{i:02d}Z</time>'
+        "<extensions><speed>10</speed></extensions></trkpt>\n" for i in range(30))
+    positions = "".join(
+        f'<trkpt lat="45.{i * 270:06d}" lon="10.0"><time>2022-07-16T10:{3 * i // 60:02d}:{3 * i % 60:02d}Z'
+        "</time></trkpt>\n" for i in range(30))
+    paths = {}
+    for name, points in [("doppler.gpx", doppler), ("posizioni.gpx", positions)]:
+        paths[name] = os.path.join(folder, name)
+        with open(paths[name], "w") as f:
+            f.write("<gpx><trk><trkseg>\n" + points + "</trkseg></trk></gpx>\n")
+    return paths
+
+
+def hover_profile(driver):
+    """The caption under the profile with the pointer on the middle of the plot."""
+    ActionChains(driver).move_to_element(driver.find_element(By.ID, "profilo")).perform()
+    return driver.find_element(By.ID, "suggerimento_profilo").get_attribute("textContent")
+
+
+def profile_labels(driver):
+    labels = driver.execute_script("return document.getElementById('profilo').dataset.etichette")
+    return json.loads(labels) if labels else []
+
+
+def caption_speed(caption, unit):
+    """The speed the profile's caption tells in `unit` ("36,1 km/h  in planata"), or None."""
+    match = re.search(r"  (\d+,\d) " + re.escape(unit) + "  in planata$", caption)
+    return float(match.group(1).replace(",", ".")) if match else None
+
+
+def check_one_worker(driver, url, results, tracks):
+    """Runs and unit switches share the page's one worker: none is left behind for the page to carry."""
+    driver.get(url)
+    for name in ["doppler.gpx", "posizioni.gpx", "doppler.gpx", "posizioni.gpx"]:
+        results.check(pick(driver, tracks[name]), name + ": the page never finished")
+        for _ in range(2):
+            driver.find_element(By.ID, "titolo_velocita").click()
+    count = driver.execute_script("return window.workerCount")
+    results.check(count["started"] - count["ended"] == 1,
+                  f"live workers after 4 runs and 8 unit switches: {count}")
+
+
+def check_cleared_at_start(driver, url, results, tracks):
+    """While a new track is read, nothing of the previous one is on show: figures, speeds, source,
+    interval warning, profile and its caption."""
+    driver.get(url)
+    pick(driver, tracks["posizioni.gpx"])
+    hover_profile(driver)
+    driver.execute_script(SHOWN_AT_START)
+    before = {key: driver.find_element(By.ID, key).text
+              for key in ["lbl_dist_tot", "avviso_intervallo", "suggerimento_profilo"]}
+    results.check(all(before.values()), "nothing on show to clear: " + str(before))
+    pick(driver, tracks["doppler.gpx"])
+    shown = driver.execute_script("return window.shownAtStart")
+    results.check(shown == {"figures": "", "speeds": "", "notes": "", "profile_drawn": False},
+                  "the previous track's figures stay on show as a run starts: " + str(shown))
+
+
+def check_units_and_notes(driver, url, results, tracks):
+    """In knots the profile's scale, planing line, unit and caption are in knots (18 / 1.852 = 9,7; 36
+    km/h tops at 40, 19.4 knots at 20); the interval warning is on show under the table; each row tells
+    the result from the positions only where the speeds are the receiver's."""
+    driver.get(url)
+    pick(driver, tracks["doppler.gpx"])
+    kmh = caption_speed(hover_profile(driver), "km/h")
+    results.check(kmh is not None and abs(kmh - 36) < 0.5, "profile caption in km/h: " + hover_profile(driver))
+    labels = set(profile_labels(driver))
+    results.check({"km/h", "18", "40"} <= labels, "km/h labels " + str(labels))
+    driver.find_element(By.ID, "titolo_velocita").click()
+    knots = caption_speed(hover_profile(driver), "nodi")
+    results.check(knots is not None and kmh is not None and abs(knots - kmh / 1.852) < 0.08,
+                  f"profile caption in knots: {hover_profile(driver)!r}, {kmh} km/h")
+    labels = set(profile_labels(driver))
+    results.check({"nodi", "9,7", "20"} <= labels and not labels & {"km/h", "18", "40"},
+                  "knots labels " + str(labels))
+    driver.find_element(By.ID, "titolo_velocita").click()  # back to km/h for the other checks
+
+    rows = driver.find_elements(By.CSS_SELECTOR, "#tabella_velocita tr")[:7]
+    tips = [row.get_attribute("title") for row in rows]
+    results.check(len(tips) == 7 and all(t.startswith("Dalle posizioni: ") for t in tips),
+                  "Doppler track: rows without the positions' result " + str(tips))
+    results.check(driver.find_element(By.ID, "avviso_intervallo").text == "", "1 s apart: interval warning shown")
+
+    pick(driver, tracks["posizioni.gpx"])
+    tips = [row.get_attribute("title") for row in driver.find_elements(By.CSS_SELECTOR, "#tabella_velocita tr")]
+    results.check(not any(tips), "positions only: rows tell the positions' result " + str(tips))
+    warning = driver.find_element(By.ID, "avviso_intervallo")
+    results.check(warning.is_displayed() and warning.text.startswith("Punti registrati ogni 3 s"),
+                  "3 s apart: interval warning " + repr(warning.text))
 
 
 def downloaded(driver, downloads, timeout=60):
@@ -246,6 +377,10 @@ def main():
         for name in names:
             check_track(driver, url, results, args.cli, tracks, name, downloads)
         check_empty(driver, url, results, args.cli, tracks)
+        made = write_tracks(tracks)
+        check_one_worker(driver, url, results, made)
+        check_cleared_at_start(driver, url, results, made)
+        check_units_and_notes(driver, url, results, made)
         if args.sample:
             check_layout(driver, url, results, os.path.join(tracks, os.path.basename(args.sample)), args.screens)
     finally:

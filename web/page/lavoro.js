@@ -16,22 +16,39 @@ function stringa(m, testo) {
   return indirizzo;
 }
 
-// The track of the run in progress, read by the core block by block (see read_track in web_entry.cpp).
-self.traccia = null;
+// The reader the core calls for the next bytes of `file` (see read_track in web_entry.cpp): it fills
+// `destinazione` and returns the count, 0 at the end. The File is read with FileReaderSync 16 MB at a
+// time, since each read has a fixed cost of its own; the whole file is never held in memory.
+function lettore(file) {
+  let letti = 0;
+  let da = 0;
+  let fetta = null;
+  return (destinazione) => {
+    if (!fetta || letti >= da + fetta.length) {
+      const fino = letti + Math.max(destinazione.length, 16 << 20);
+      fetta = new Uint8Array(new FileReaderSync().readAsArrayBuffer(file.slice(letti, fino)));
+      da = letti;
+    }
+    const dati = fetta.subarray(letti - da, Math.min(fetta.length, letti - da + destinazione.length));
+    destinazione.set(dati);
+    letti += dati.length;
+    return dati.length;
+  };
+}
 
 onmessage = async (evento) => {
   try {
     const inizio_lavoro = performance.now();
     const m = await modulo;
     const { file } = evento.data;
-    self.traccia = { file, letti: 0, da: 0, fetta: null };
+    m.leggi_traccia = lettore(file);
     const indirizzo_nome = stringa(m, file.name);
     const pronto = performance.now();
     const risposta = m._lurendo_ripara(indirizzo_nome, file.size);
     const riparata = performance.now();
     const resoconto = JSON.parse(m.UTF8ToString(risposta));
     m._free(indirizzo_nome);
-    self.traccia = null;
+    m.leggi_traccia = null;
     // Where the time went, in milliseconds, for the page's own measurements.
     const tempi = { avvio: pronto - inizio_lavoro, riparazione: riparata - pronto,
                     resoconto: performance.now() - riparata };

@@ -28,8 +28,10 @@ function mostra_stato(testo, errore) {
   $("lbl_risultato").classList.toggle("errore", Boolean(errore));
 }
 
-// The grid, the table and the profile from the entries of the report; empty without entries.
+// The grid, the table, the interval warning and the profile from the entries of the report; empty
+// without entries.
 function mostra_voci() {
+  $("suggerimento_profilo").textContent = "";
   for (const chiave of ["tempo_tot", "dist_tot", "tempo_parz", "dist_parz"]) {
     const v = voce(chiave);
     $("lbl_" + chiave).textContent = v ? v.testo : "";
@@ -39,7 +41,7 @@ function mostra_voci() {
   const fonte = voce("fonte_velocita");
   $("fonte_velocita").textContent = fonte ? fonte.testo : "";
   const intervallo = voce("intervallo_mediano_s");
-  $("titolo_velocita").title = (intervallo && intervallo.testo ? intervallo.testo + "\n" : "") + "Clic: km/h o nodi";
+  $("avviso_intervallo").textContent = intervallo ? intervallo.testo : "";
   const corpo = $("tabella_velocita").tBodies[0];
   corpo.replaceChildren();
   for (const v of voci.length ? voci : righe_vuote) {
@@ -69,8 +71,9 @@ function orario(secondi, con_secondi) {
   return con_secondi ? testo + ":" + due(s % 60) : testo;
 }
 
-// Speed over the time of day: planing columns in the grid's yellow, the dashed planing line, red triangles
-// under the axis where GPS spikes were dropped. Labels are placed only where they do not touch another.
+// Speed over the time of day, in the unit the table shows: planing columns in the grid's yellow, the
+// dashed planing line, red triangles under the axis where GPS spikes were dropped. Labels are placed only
+// where they do not touch another; the unit and the speed labels drawn go to the canvas's data-etichette.
 function disegna_profilo() {
   const tela = $("profilo");
   const scala = window.devicePixelRatio || 1;
@@ -81,18 +84,26 @@ function disegna_profilo() {
   const g = tela.getContext("2d");
   g.setTransform(scala, 0, 0, scala, 0, 0);
   g.clearRect(0, 0, larghezza, altezza);
+  delete tela.dataset.area;
+  delete tela.dataset.etichette;
   if (!profilo || profilo.colonne.length === 0) return;
 
   g.font = "11px 'Liberation Sans', Arial, sans-serif";
   const alto_testo = 11;
   const colonne = profilo.colonne;
-  let massimo = profilo.soglia;
-  for (const c of colonne) massimo = Math.max(massimo, c.v_max);
+  const nodi = in_nodi();
+  const unita = nodi ? "nodi" : "km/h";
+  const in_unita = (kmh) => (nodi ? kmh / profilo.kmh_per_nodo : kmh);
+  const soglia = in_unita(profilo.soglia);
+  let massimo = soglia;
+  for (const c of colonne) massimo = Math.max(massimo, in_unita(c.v_max));
   const cima = Math.ceil(massimo / 10) * 10;
-  const etichette_v = [0, profilo.soglia, cima];
-  const sinistra = Math.ceil(Math.max(...etichette_v.map((v) => g.measureText(String(v)).width))) + 8;
+  const testo_soglia = nodi ? profilo.soglia_testo_nodi : profilo.soglia_testo;
+  const etichette_v = [[0, "0"], [soglia, testo_soglia], [cima, String(cima)]];
+  const sinistra = Math.ceil(Math.max(...etichette_v.map(([, testo]) => g.measureText(testo).width))) + 8;
   const area = { x: sinistra, y: alto_testo + 6, w: larghezza - sinistra - 4, h: altezza - alto_testo * 2 - 20 };
-  const y_di = (v) => area.y + area.h - (v / cima) * area.h;
+  const y_del_valore = (v) => area.y + area.h - (v / cima) * area.h;  // v in the unit shown
+  const y_di = (kmh) => y_del_valore(in_unita(kmh));
   const x_di = (i) => area.x + (i / colonne.length) * area.w;
 
   // Planing columns, then the curve of the mean speed.
@@ -126,15 +137,17 @@ function disegna_profilo() {
   g.textBaseline = "middle";
   g.textAlign = "right";
   const poste = [];
-  for (const v of [0, profilo.soglia, cima]) {
-    const y = y_di(v);
+  const scritte = [unita];
+  for (const [v, testo] of etichette_v) {
+    const y = y_del_valore(v);
     if (poste.some((altra) => Math.abs(altra - y) < alto_testo * 1.5)) continue;
     poste.push(y);
-    g.fillText(String(v), area.x - 4, y);
+    scritte.push(testo);
+    g.fillText(testo, area.x - 4, y);
   }
   g.textAlign = "left";
   g.textBaseline = "bottom";
-  g.fillText("km/h", area.x + 4, area.y - 2);
+  g.fillText(unita, area.x + 4, area.y - 2);
 
   // Dropped spikes: red triangles under the axis, clear of the curve.
   g.fillStyle = "#d00000";
@@ -172,6 +185,7 @@ function disegna_profilo() {
     g.fillText(testo, x, y_ore);
   }
   tela.dataset.area = JSON.stringify(area);
+  tela.dataset.etichette = JSON.stringify(scritte);
 }
 
 function suggerimento_profilo(evento) {
@@ -190,7 +204,8 @@ function suggerimento_profilo(evento) {
   const i = Math.min(n - 1, Math.floor(((x - area.x) / area.w) * n));
   const c = profilo.colonne[i];
   const inizio = profilo.ora_inizio === null ? 0 : profilo.ora_inizio;
-  uscita.textContent = orario(inizio + (i + 0.5) * profilo.larghezza, true) + "  " + c.testo + " km/h" +
+  const velocita = in_nodi() ? c.testo_nodi + " nodi" : c.testo + " km/h";
+  uscita.textContent = orario(inizio + (i + 0.5) * profilo.larghezza, true) + "  " + velocita +
     (c.planata >= 0.5 ? "  in planata" : "");
 }
 
@@ -204,16 +219,11 @@ function concludi(dati) {
   in_corso = false;
   $("cmd_ripara").disabled = false;
   if (dati.tipo !== "fine") {
+    termina_lavoratore();
     voci = [];
     profilo = null;
     mostra_stato("Errore: errore imprevisto (" + dati.messaggio + ")", true);
     mostra_voci();
-// The worker and its WebAssembly start with the page, while the user picks a track.
-try {
-  lavoratore = nuovo_lavoratore();
-} catch {
-  lavoratore = null;  // a page opened from file:// may not start workers: ripara() tries again and says so
-}
     return;
   }
   const { resoconto } = dati;
@@ -225,15 +235,16 @@ try {
   profilo = voci.length ? resoconto.profilo : null;
   mostra_stato(resoconto.voci.find((v) => v.chiave === "lbl_risultato").testo, !ok);
   mostra_voci();
-// The worker and its WebAssembly start with the page, while the user picks a track.
-try {
-  lavoratore = nuovo_lavoratore();
-} catch {
-  lavoratore = null;  // a page opened from file:// may not start workers: ripara() tries again and says so
-}
   $("cmd_ripara").focus();
   document.body.dataset.durata = String(performance.now() - Number(document.body.dataset.inizio));
   document.body.dataset.stato = "concluso";
+}
+
+// A worker whose module failed (did not load, or aborted in a run) is of no further use: it is ended, and
+// the next run starts another. Otherwise one worker serves every run of the page.
+function termina_lavoratore() {
+  if (lavoratore) lavoratore.terminate();
+  lavoratore = null;
 }
 
 function nuovo_lavoratore() {
@@ -266,6 +277,10 @@ function ripara(file) {
   document.body.dataset.stato = "in_corso";
   $("cmd_ripara").disabled = true;
   togli_scarico();
+  // No figure of the previous track stays beside the new one's status line.
+  voci = [];
+  profilo = null;
+  mostra_voci();
   mostra_stato("Righe elaborate: 0", false);
   try {
     if (!lavoratore) lavoratore = nuovo_lavoratore();
@@ -303,12 +318,6 @@ $("titolo_velocita").addEventListener("click", () => {
     // the choice then lasts only while it is shown
   }
   mostra_voci();
-// The worker and its WebAssembly start with the page, while the user picks a track.
-try {
-  lavoratore = nuovo_lavoratore();
-} catch {
-  lavoratore = null;  // a page opened from file:// may not start workers: ripara() tries again and says so
-}
 });
 $("profilo").addEventListener("mousemove", suggerimento_profilo);
 $("profilo").addEventListener("mouseleave", () => ($("suggerimento_profilo").textContent = ""));
