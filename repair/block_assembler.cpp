@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "repair/scan.h"
+#include "common/simd/kernels.h"
 #include "repair/short_copy.h"
 
 namespace lurendo {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/numbers.h"
-#include "repair/scan.h"
+#include "common/simd/kernels.h"
 
 namespace lurendo {
 

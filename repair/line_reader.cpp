@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "repair/scan.h"
+#include "common/simd/kernels.h"
 
 namespace lurendo {
 

@@ -1,5 +1,5 @@
 #include "repair/pieces.h"
-#include "repair/scan.h"
+#include "common/simd/kernels.h"
 
 #include <algorithm>
 #include <cstring>

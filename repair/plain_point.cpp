@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/simd/kernels.h"
 #include "repair/block_assembler.h"
-#include "repair/scan.h"
 
 namespace lurendo {
 
@@ -22,10 +22,7 @@ struct Line {
 
 // True when the first `count` (at most 8) of the 8 bytes at `p` are blanks, in one comparison.
 bool blanks_before(const char* p, size_t count) {
-    uint64_t bytes = 0;
-    std::memcpy(&bytes, p, sizeof bytes);
-    if constexpr (std::endian::native == std::endian::big)
-        bytes = __builtin_bswap64(bytes);  // the first byte lowest, as below
+    const uint64_t bytes = load_first_byte_lowest(p);
     const uint64_t wanted = count == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * count)) - 1;
     return ((bytes ^ 0x2020202020202020) & wanted) == 0;
 }

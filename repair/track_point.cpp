@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "common/simd/kernels.h"
 #include "repair/coordinates.h"
-#include "repair/scan.h"
 #include "repair/short_copy.h"
 
 namespace lurendo {
