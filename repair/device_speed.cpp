@@ -1,8 +1,9 @@
 #include "repair/device_speed.h"
 
-#include <cstdint>
+#include <fast_float/fast_float.h>
 
-#include "common/numbers.h"
+#include <system_error>
+
 #include "common/simd/kernels.h"
 
 namespace lurendo {
@@ -47,34 +48,19 @@ size_t speed_tag_content(std::string_view text, size_t d) {
     return std::string_view::npos;
 }
 
-// The text as a plain decimal (digits, optionally a point and more digits), in one pass. With at most 15
-// digits the value is exact: the digits as a whole number and a power of ten are two exact doubles, and one
-// division rounds correctly (the fast path of Clinger's algorithm, as fast_float and others take it).
-// Longer texts take the general reading.
+// The text as a plain decimal: digits, optionally a point and more digits. fast_float reads them, correctly
+// rounded however many there are, and stops at anything else (its fixed format takes no exponent); a text
+// that starts and ends with a digit also has no sign and no point without a digit on either side.
 std::optional<double> plain_decimal(std::string_view text) {
-    static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    int64_t digits = 0;
-    int count = 0;
-    int decimals = 0;
-    bool point = false;
-    for (const char c : text) {
-        if (is_digit(c)) {
-            if (++count <= 15) {  // beyond, the general reading takes over: no overflow here
-                digits = digits * 10 + (c - '0');
-                decimals += point ? 1 : 0;
-            }
-        } else if (c == '.' && !point && count > 0) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (count == 0 || text.back() == '.')
+    if (text.empty() || !is_digit(text.front()) || !is_digit(text.back()))
         return std::nullopt;
-    if (count > 15)
-        return read_number(text, '.', 0);
-    return static_cast<double>(digits) / kPowers[decimals];
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] =
+        fast_float::from_chars(text.data(), end, value, fast_float::chars_format::fixed);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace
