@@ -2,28 +2,10 @@
 
 #include <numeric>
 
-#include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 #include "repair/short_copy.h"
 
 namespace lurendo {
-
-// Each of the three words holds a letter that no other does: the "l" of "ele", the "m" of "time", the "k"
-// of "trkpt". The search jumps from one of those letters to the next and looks around it; a piece with
-// none of them, like most extension lines, is passed over at the pace of a byte search.
-bool mentions_point(std::string_view text) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const auto around = [&](const char* p, size_t before, std::string_view word) {
-        return static_cast<size_t>(p - begin) >= before &&
-               static_cast<size_t>(end - p) + before >= word.size() &&
-               std::string_view(p - before, word.size()) == word;
-    };
-    for (const char* p = begin; (p = find_one_of(p, end, 'l', 'm', 'k')) < end; ++p) {
-        if (*p == 'l' ? around(p, 1, "ele") : *p == 'm' ? around(p, 2, "time") : around(p, 2, "trkpt"))
-            return true;
-    }
-    return false;
-}
 
 void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;

@@ -11,9 +11,6 @@
 
 namespace lurendo {
 
-// True when the text holds "trkpt", "ele" or "time", the words that make a piece part of a point.
-bool mentions_point(std::string_view text);
-
 // Receives every completed track point block, in input order.
 class BlockSink {
   public:

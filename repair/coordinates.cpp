@@ -2,17 +2,11 @@
 
 #include "common/portability.h"
 #include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
 namespace {
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 constexpr int64_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                     100000, 1000000, 10000000, 100000000, 1000000000};

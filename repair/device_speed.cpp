@@ -5,18 +5,11 @@
 #include <system_error>
 
 #include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
 namespace {
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_' || c == '-' ||
@@ -39,7 +32,7 @@ size_t speed_tag_content(std::string_view text, size_t d) {
     if (start == 0 || text[start - 1] != '<' || text[start] == ':')
         return std::string_view::npos;
     size_t pos = d + 1;
-    while (pos < text.size() && is_blank(text[pos]))
+    while (pos < text.size() && is_space(text[pos]))
         ++pos;
     if (pos < text.size() && text[pos] == '>')
         return pos + 1;
@@ -66,9 +59,9 @@ std::optional<double> plain_decimal(std::string_view text) {
 }  // namespace
 
 std::optional<double> read_device_speed(std::string_view text) {
-    while (!text.empty() && is_blank(text.front()))
+    while (!text.empty() && is_space(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back()))
+    while (!text.empty() && is_space(text.back()))
         text.remove_suffix(1);
     const std::optional<double> value = plain_decimal(text);
     if (!value || *value > kMaxDeviceSpeed)

@@ -61,7 +61,7 @@ class StructuralIndex {
 
     // The bits of the 64 bytes from `start` on, bit i standing for byte start + i; bits past the end of the
     // block are clear.
-    Bits window(size_t start) const {
+    LURENDO_INLINE Bits window(size_t start) const {
         if (start >= size_)
             return {0, 0};
         // Two zero words close the bitmaps, so the word after `start`'s is always there.

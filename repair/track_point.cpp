@@ -4,6 +4,7 @@
 
 #include "common/simd/kernels.h"
 #include "repair/coordinates.h"
+#include "repair/gpx_grammar.h"
 #include "repair/short_copy.h"
 
 namespace lurendo {
@@ -11,18 +12,9 @@ namespace lurendo {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kEleIndent = "        ";  // eight blanks before "<ele>" earn a line break
-constexpr size_t kTimeFieldOffset = 17;              // behind "<time>" and a date such as "2009-07-14T"
+constexpr size_t kTimeFieldOffset = 17;  // behind "<time>" and a date such as "2009-07-14T"
 constexpr size_t kNoTimeFieldStart = 16;
 constexpr size_t kTimeFieldLength = 8;
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool at(std::string_view text, size_t pos, std::string_view word) {
-    return text.size() - pos >= word.size() && std::memcmp(text.data() + pos, word.data(), word.size()) == 0;
-}
 
 // The ends of the first "lat=" and "lon=": every occurrence ends in "=", so the first "=" behind each name
 // is its first occurrence, and one pass over the "=" signs finds both.
@@ -81,7 +73,7 @@ OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
     std::string laid_out;
     scrivi_disposto(punto, laid_out);
     const std::string_view text(laid_out);
-    const size_t laid_tag = text.find("<time>");
+    const size_t laid_tag = text.find(kTimeStart);
     const std::string_view laid_field = time_field(text, laid_tag, fraction, last);
     return leggi_ora(laid_field, fraction);
 }
@@ -140,26 +132,31 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* kn
     if (known) {
         // What the search below would find in such a block.
         if (known->ele_open >= kEleIndent.size() &&
-            at(blocco, known->ele_open - kEleIndent.size(), kEleIndent))
+            has_at(blocco, known->ele_open - kEleIndent.size(), kEleIndent))
             punto.a_capo.push_back(static_cast<uint32_t>(known->ele_open - kEleIndent.size()));
-        punto.a_capo.push_back(static_cast<uint32_t>(known->ele_close + 6));
-        punto.a_capo.push_back(static_cast<uint32_t>(known->time_close + 7));
+        punto.a_capo.push_back(static_cast<uint32_t>(known->ele_close + kEleEnd.size()));
+        punto.a_capo.push_back(static_cast<uint32_t>(known->time_close + kTimeEnd.size()));
         punto.ora = read_time(punto, known->time_open);
         return;
     }
     for_each_byte(blocco, '<', [&](size_t pos) LURENDO_INLINE {
-        const char next = pos + 1 < blocco.size() ? blocco[pos + 1] : '\0';
-        if (next == 'e') {
-            if (at(blocco, pos, "<ele>") && pos >= kEleIndent.size() &&
-                at(blocco, pos - kEleIndent.size(), kEleIndent))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos - kEleIndent.size()));
-        } else if (next == '/') {
-            if (at(blocco, pos, "</ele>"))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos + 6));
-            else if (at(blocco, pos, "</time>"))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos + 7));
-        } else if (next == 't' && time_tag == std::string_view::npos && at(blocco, pos, "<time>")) {
-            time_tag = pos;
+        switch (tag_at(blocco, pos)) {
+            case Tag::EleStart:
+                if (pos >= kEleIndent.size() && has_at(blocco, pos - kEleIndent.size(), kEleIndent))
+                    punto.a_capo.push_back(static_cast<uint32_t>(pos - kEleIndent.size()));
+                break;
+            case Tag::EleEnd:
+                punto.a_capo.push_back(static_cast<uint32_t>(pos + kEleEnd.size()));
+                break;
+            case Tag::TimeEnd:
+                punto.a_capo.push_back(static_cast<uint32_t>(pos + kTimeEnd.size()));
+                break;
+            case Tag::TimeStart:
+                if (time_tag == std::string_view::npos)
+                    time_tag = pos;
+                break;
+            default:
+                break;
         }
         return true;
     });
