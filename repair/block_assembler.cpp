@@ -1,9 +1,6 @@
 #include "repair/block_assembler.h"
 
-#include <numeric>
-
 #include "repair/gpx_grammar.h"
-#include "repair/short_copy.h"
 
 namespace lurendo {
 
@@ -43,19 +40,8 @@ void BlockAssembler::plain_point(const PlainPoint& point) {
     device_speed_.reset();
     if (!point.speed_line.empty())
         device_speed_.feed(point.speed_line);
-    if (sink_.punto_semplice(point, device_speed_.speed())) {
-        in_trkpt_ = false;
-        return;
-    }
-    std::string& blocco = blocco_trkpt_;
-    blocco.resize(std::accumulate(point.lines.begin(), point.lines.end(), size_t{0},
-                                  [](size_t total, std::string_view line) { return total + line.size(); }));
-    char* to = blocco.data();
-    for (const std::string_view line : point.lines) {
-        copy_short(to, line.data(), line.size());
-        to += line.size();
-    }
-    complete_block(&point.tags);
+    in_trkpt_ = false;
+    sink_.blocco_completo(point.text, device_speed_.speed());
 }
 
 void BlockAssembler::oversized_piece() {
@@ -68,9 +54,9 @@ void BlockAssembler::drop_block() {
     blocco_trkpt_.shrink_to_fit();
 }
 
-void BlockAssembler::complete_block(const KnownTags* known) {
+void BlockAssembler::complete_block() {
     in_trkpt_ = false;
-    sink_.blocco_completo(blocco_trkpt_, device_speed_.speed(), known);
+    sink_.blocco_completo(PointText::of_block(blocco_trkpt_), device_speed_.speed());
 }
 
 }  // namespace lurendo

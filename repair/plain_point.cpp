@@ -111,17 +111,21 @@ bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos
         if (!read_line(index, data, pos, end) || !is_end_line(end))
             return false;
     }
-    point.lines = {start.text, ele.text, time.text, end.text};
+    point.text.parts = {start.text, ele.text, time.text, end.text};
+    point.text.part_count = 4;
     const size_t ele_at = start.text.size();
     const size_t time_at = ele_at + ele.text.size();
-    point.tags = {ele_at + ele.first, ele_at + ele.last + 1 - kEleEnd.size(), time_at + time.first,
-                  time_at + time.last + 1 - kTimeEnd.size()};
+    point.text.tags = KnownTags{ele_at + ele.first, ele_at + ele.last + 1 - kEleEnd.size(),
+                                time_at + time.first, time_at + time.last + 1 - kTimeEnd.size()};
     point.next = pos;
-    point.laid_out_as_lines = ele.first == kEleIndent.size() &&
-                              blanks_before(ele.text.data(), kEleIndent.size()) &&
-                              ele.last + 1 == ele.text.size() && time.last + 1 == time.text.size();
-    point.laid_out_in_input = point.laid_out_as_lines && point.speed_line.empty() && start.crlf && ele.crlf &&
-                              time.crlf && end.crlf;
+    const bool laid_out_as_lines = ele.first == kEleIndent.size() &&
+                                   blanks_before(ele.text.data(), kEleIndent.size()) &&
+                                   ele.last + 1 == ele.text.size() && time.last + 1 == time.text.size();
+    const bool laid_out_in_input =
+        laid_out_as_lines && point.speed_line.empty() && start.crlf && ele.crlf && time.crlf && end.crlf;
+    point.text.form = laid_out_in_input   ? PointText::Form::Verbatim
+                      : laid_out_as_lines ? PointText::Form::Lines
+                                          : PointText::Form::Joined;
     return true;
 }
 

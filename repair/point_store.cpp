@@ -1,19 +1,13 @@
 #include "repair/point_store.h"
 
-#include <cstring>
 #include <limits>
 
 namespace lurendo {
 
 void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
-    Punto p{punto.lat.value_or(0), punto.lon.value_or(0),
-            {punto.ora.secondi},   punto.velocita_gps.value_or(std::numeric_limits<double>::quiet_NaN()),
-            punto.ora.ore,         punto.ora.minuti,
-            punto.ora.leggibile,   jump_pending_,
-            punto.ora_rimandata};
-    if (punto.ora_rimandata)
-        std::memcpy(p.da_leggere, punto.ora_da_leggere.data(), sizeof p.da_leggere);
-    points_.push_back(p);
+    points_.push_back({punto.lat.value_or(0), punto.lon.value_or(0), punto.ora.secondi,
+                       punto.velocita_gps.value_or(std::numeric_limits<double>::quiet_NaN()), punto.ora.ore,
+                       punto.ora.minuti, punto.ora.leggibile, jump_pending_});
     jump_pending_ = false;
     if (sharing_ && n_punti() % kPublishEvery == 0)
         publish(false);

@@ -29,7 +29,7 @@ class PointStore {
 
     int64_t lat_punto(int64_t i) const { return at(i).lat; }  // 1e-9 degree
     int64_t lon_punto(int64_t i) const { return at(i).lon; }  // 1e-9 degree
-    OraDelGiorno ora_punto(int64_t i) const { return ora_of(at(i)); }
+    OraDelGiorno ora_punto(int64_t i) const { return ora(at(i)); }
     // The device's own speed at point i (m/s), when the point recorded one.
     std::optional<double> velocita_gps(int64_t i) const {
         const double v = at(i).velocita_gps;
@@ -40,7 +40,7 @@ class PointStore {
     // All of point i: one look-up instead of one for each of the above.
     PuntoConservato punto(int64_t i) const {
         const Punto& p = at(i);
-        return {p.lat, p.lon, ora_of(p),
+        return {p.lat, p.lon, ora(p),
                 p.velocita_gps == p.velocita_gps ? std::optional<double>(p.velocita_gps) : std::nullopt,
                 p.salto_prima};
     }
@@ -73,23 +73,15 @@ class PointStore {
     struct Punto {
         int64_t lat;
         int64_t lon;
-        union {
-            double secondi;
-            char da_leggere[8];  // a time of day the reading left to the reader, while `rimandata`
-        };
+        double secondi;
         double velocita_gps;  // m/s; NaN when the point has none
         uint8_t ore;
         uint8_t minuti;
         bool leggibile;
         bool salto_prima;
-        bool rimandata;
     };
     static_assert(sizeof(Punto) == 40);
-    static OraDelGiorno ora_of(const Punto& p) {
-        if (p.rimandata)
-            return leggi_ora(std::string_view(p.da_leggere, sizeof p.da_leggere), false);
-        return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile};
-    }
+    static OraDelGiorno ora(const Punto& p) { return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile}; }
 
     // How far the writer may run ahead of the reader: about 10 MB of points.
     static constexpr int64_t kMaxAhead = 1 << 18;
