@@ -13,13 +13,13 @@ void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
         publish(false);
 }
 
-void PointStore::condividi() {
+void PointStore::share() {
     if (!sharing_)
         sharing_ = std::make_unique<HandOff<int64_t>>(kMaxAhead / kPublishEvery);
     publish(false);
 }
 
-void PointStore::chiudi() {
+void PointStore::close() {
     if (sharing_ && !closed_)
         publish(true);
 }
@@ -33,20 +33,20 @@ void PointStore::publish(bool closing) {
     }
 }
 
-void PointStore::letti_fino(int64_t indice) const {
+void PointStore::release_before(int64_t index) const {
     if (sharing_)
-        points_.release_before(static_cast<size_t>(indice - 1));
+        points_.release_before(static_cast<size_t>(index - 1));
 }
 
-void PointStore::lettore_finito() const {
+void PointStore::reader_stopped() const {
     if (sharing_)
         sharing_->consumer_gone();
 }
 
-int64_t PointStore::disponibili(int64_t almeno) const {
+int64_t PointStore::available(int64_t at_least) const {
     if (!sharing_)
         return n_punti();
-    while (published_ < almeno) {
+    while (published_ < at_least) {
         const std::optional<int64_t> published = sharing_->pop();
         if (!published)
             break;

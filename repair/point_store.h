@@ -51,21 +51,21 @@ class PointStore {
     void segna_salto() { jump_pending_ = true; }
 
     // From now on the points are published, a batch at a time, to a reader on another thread.
-    void condividi();
+    void share();
     // No more points come: all of them are published, and readers stop waiting.
-    void chiudi();
+    void close();
     // The number of points a reader may read: for a shared store that is still filling, it first waits
-    // until at least `almeno` are published or the store is closed. For a store that is not shared, simply
+    // until at least `at_least` are published or the store is closed. For a store that is not shared, simply
     // n_punti().
-    int64_t disponibili(int64_t almeno) const;
+    int64_t available(int64_t at_least) const;
 
-    // The reader of a shared store is done with the points before `indice` and will never read them again:
+    // The reader of a shared store is done with the points before `index` and will never read them again:
     // their memory goes back. The writer waits whenever it is kMaxAhead points ahead of what the reader has
     // taken, so a reader that gives points back holds a long track in bounded memory. Without any call the
     // store keeps every point.
-    void letti_fino(int64_t indice) const;
+    void release_before(int64_t index) const;
     // The reader has stopped, for good or by a failure: the writer never waits for it again.
-    void lettore_finito() const;
+    void reader_stopped() const;
 
   private:
     // 40 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
@@ -90,7 +90,7 @@ class PointStore {
     void publish(bool closing);
 
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
-    // Mutable for letti_fino: giving memory back changes nothing a reader can see.
+    // Mutable for release_before: giving memory back changes nothing a reader can see.
     mutable ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
     // A shared store hands the reader the number of points published, batch by batch; at most

@@ -66,7 +66,7 @@ bool breaks_within(const PuntoLetto& punto, size_t from, size_t to) {
     return false;
 }
 
-OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
+OraDelGiorno leggi_ora_del_blocco(const PuntoLetto& punto, size_t tag) {
     bool fraction = false;
     size_t last = 0;
     const std::string_view field = time_field(punto.testo, tag, fraction, last);
@@ -86,7 +86,7 @@ OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
 // its only tags are "<trkpt ...>" alone on its start line and the time element on its time line. False,
 // with `punto` in no particular state, where the lines alone cannot tell: a coordinate that is absent or
 // unreadable on the start line, or a time-of-day text that does not lie wholly inside its element.
-bool read_lines(const PointText& testo, PuntoLetto& punto) {
+bool leggi_righe(const PointText& testo, PuntoLetto& punto) {
     const std::string_view start_line = testo.parts[0];
     const std::string_view time_line = testo.parts[2];
     // The start line is where the joined block begins, so its first "lat=" and "lon=" are the block's. A
@@ -129,7 +129,7 @@ bool read_lines(const PointText& testo, PuntoLetto& punto) {
 }  // namespace
 
 const PuntoLetto& LettorePunti::leggi(const PointText& testo, std::optional<double> velocita_gps) {
-    if (testo.form == PointText::Form::Joined || !read_lines(testo, punto_)) {
+    if (testo.form == PointText::Form::Joined || !leggi_righe(testo, punto_)) {
         std::string_view blocco = testo.parts[0];
         if (testo.part_count > 1) {
             size_t size = 0;
@@ -204,7 +204,7 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* kn
         });
     }
     punto.voce.push_back(blocco.substr(cut));
-    punto.ora = read_time(punto, time_tag);
+    punto.ora = leggi_ora_del_blocco(punto, time_tag);
 }
 
 size_t lunghezza_voce(const PuntoLetto& punto) {
