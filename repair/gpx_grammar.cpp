@@ -14,7 +14,7 @@ bool mentions_point(std::string_view text) {
         return static_cast<size_t>(p - begin) >= before &&
                has_at(text, static_cast<size_t>(p - begin) - before, word);
     };
-    for (const char* p = begin; (p = find_one_of(p, end, 'l', 'm', 'k')) < end; ++p) {
+    for (const char* p = begin; (p = find_any(p, end, 'l', 'm', 'k')) < end; ++p) {
         if (*p == 'l' ? around(p, 1, "ele") : *p == 'm' ? around(p, 2, "time") : around(p, 2, "trkpt"))
             return true;
     }

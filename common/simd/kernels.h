@@ -37,10 +37,8 @@ namespace searches = portable;
 
 }  // namespace simd
 
-// First `a` or `b` in [from, to), or `to`.
-using simd::searches::find_either;
-// First `a`, `b` or `c` in [from, to), or `to`.
-using simd::searches::find_one_of;
+// The first byte in [from, to) that equals one of the wanted bytes, or `to`.
+using simd::searches::find_any;
 // Calls `visit(position)` for every `c` in `text`, in order, until it returns false.
 using simd::searches::for_each_byte;
 
@@ -52,7 +50,7 @@ inline size_t leading_blanks(std::string_view text) {
 // First `c` in [from, to), or `to`. Inline and cheap to start: most searches here span a few dozen bytes,
 // where a library call costs more than the scan.
 inline const char* find_byte(const char* from, const char* to, char c) {
-    return find_either(from, to, c, c);
+    return find_any(from, to, c);
 }
 
 // Position of the first `c` in `text` at or after `pos`, or npos.

@@ -9,19 +9,11 @@
 
 namespace lurendo::simd::portable {
 
-// First `a` or `b` in [from, to), or `to`.
-inline const char* find_either(const char* from, const char* to, char a, char b) {
+// The first byte in [from, to) that equals one of `wanted`, or `to`.
+template <typename... Bytes>
+inline const char* find_any(const char* from, const char* to, Bytes... wanted) {
     for (; from < to; ++from) {
-        if (*from == a || *from == b)
-            return from;
-    }
-    return to;
-}
-
-// First `a`, `b` or `c` in [from, to), or `to`.
-inline const char* find_one_of(const char* from, const char* to, char a, char b, char c) {
-    for (; from < to; ++from) {
-        if (*from == a || *from == b || *from == c)
+        if (((*from == wanted) || ...))
             return from;
     }
     return to;

@@ -41,13 +41,20 @@ LURENDO_INLINE inline bool walk(const char* from, const char* to, BitsAt&& bits_
     return step(from, bits_at(to - 16) >> static_cast<unsigned>(16 - (to - from)));
 }
 
-// The first byte whose bit `bits_at` sets in [from, to), or `to`; shorter ranges than a vector go byte by
-// byte, through `find_short`.
-template <typename BitsAt, typename FindShort>
-LURENDO_INLINE inline const char* find_first(const char* from, const char* to, BitsAt&& bits_at,
-                                             FindShort&& find_short) {
+// The first byte in [from, to) that equals one of `wanted`, or `to`; ranges shorter than a vector go byte by
+// byte.
+template <typename... Bytes>
+LURENDO_INLINE inline const char* find_any(const char* from, const char* to, Bytes... wanted) {
     if (to - from < 16)
-        return find_short();
+        return portable::find_any(from, to, wanted...);
+    const __m128i vectors[] = {_mm_set1_epi8(wanted)...};
+    const auto bits_at = [&](const char* p) LURENDO_INLINE {
+        const __m128i bytes = load(p);
+        unsigned bits = 0;
+        for (const __m128i vector : vectors)
+            bits |= equal_bits(bytes, vector);
+        return bits;
+    };
     const char* hit = to;
     walk(from, to, bits_at, [&](const char* at, unsigned bits) LURENDO_INLINE {
         if (bits == 0)
@@ -56,31 +63,6 @@ LURENDO_INLINE inline const char* find_first(const char* from, const char* to, B
         return true;
     });
     return hit;
-}
-
-inline const char* find_either(const char* from, const char* to, char a, char b) {
-    const __m128i wanted_a = _mm_set1_epi8(a);
-    const __m128i wanted_b = _mm_set1_epi8(b);
-    return find_first(
-        from, to,
-        [&](const char* p) LURENDO_INLINE {
-            const __m128i bytes = load(p);
-            return equal_bits(bytes, wanted_a) | equal_bits(bytes, wanted_b);
-        },
-        [&] { return portable::find_either(from, to, a, b); });
-}
-
-inline const char* find_one_of(const char* from, const char* to, char a, char b, char c) {
-    const __m128i wanted_a = _mm_set1_epi8(a);
-    const __m128i wanted_b = _mm_set1_epi8(b);
-    const __m128i wanted_c = _mm_set1_epi8(c);
-    return find_first(
-        from, to,
-        [&](const char* p) LURENDO_INLINE {
-            const __m128i bytes = load(p);
-            return equal_bits(bytes, wanted_a) | equal_bits(bytes, wanted_b) | equal_bits(bytes, wanted_c);
-        },
-        [&] { return portable::find_one_of(from, to, a, b, c); });
 }
 
 template <typename Visit>

@@ -16,6 +16,7 @@ namespace {
 // One instruction set's searches, behind plain function pointers.
 struct Searches {
     const char* name;
+    const char* (*find_one)(const char*, const char*, char);
     const char* (*find_either)(const char*, const char*, char, char);
     const char* (*find_one_of)(const char*, const char*, char, char, char);
     void (*for_each_byte)(std::string_view, char, const std::function<bool(size_t)>&);
@@ -23,13 +24,16 @@ struct Searches {
 };
 
 std::vector<Searches> every_searches() {
-    std::vector<Searches> all{{"portable", simd::portable::find_either, simd::portable::find_one_of,
+    std::vector<Searches> all{{"portable", simd::portable::find_any<char>,
+                               simd::portable::find_any<char, char>,
+                               simd::portable::find_any<char, char, char>,
                                [](std::string_view text, char c, const std::function<bool(size_t)>& visit) {
                                    simd::portable::for_each_byte(text, c, visit);
                                },
                                [](std::string_view text) { return simd::portable::leading_blanks(text); }}};
 #if defined(LURENDO_SSE2)
-    all.push_back({"sse2", simd::sse2::find_either, simd::sse2::find_one_of,
+    all.push_back({"sse2", simd::sse2::find_any<char>, simd::sse2::find_any<char, char>,
+                   simd::sse2::find_any<char, char, char>,
                    [](std::string_view text, char c, const std::function<bool(size_t)>& visit) {
                        simd::sse2::for_each_byte(text, c, visit);
                    },
@@ -64,6 +68,7 @@ TEST(SimdKernels, FindTheFirstOfOneOrTwoMarksOrTheEndAtEveryLengthAndPosition) {
             const char* expected = text.data();
             while (expected < end && *expected != '<')
                 ++expected;
+            EXPECT_EQ(searches.find_one(text.data(), end, '<'), expected) << text.size();
             EXPECT_EQ(searches.find_either(text.data(), end, '<', '<'), expected) << text.size();
             EXPECT_EQ(searches.find_either(text.data(), end, 'y', '<'), expected) << text.size();
         });
