@@ -24,7 +24,7 @@ using namespace lurendo;
 // The legs and totals as the statistics pass makes them, without the speed results and the profile.
 Totali totals_only(const PointStore& store) {
     Totali totali;
-    int64_t ready = store.disponibili(1);
+    int64_t ready = store.available(1);
     if (ready < 1)
         return totali;
     const auto trig = [&](int64_t i) {
@@ -33,7 +33,7 @@ Totali totals_only(const PointStore& store) {
     const auto degrees = [](int64_t units) { return static_cast<double>(units) / kNanoDegrees; };
     PuntoTrig previous = trig(1);
     for (int64_t i = 1;; ++i) {
-        if (i + 1 > ready && (ready = store.disponibili(i + 1)) < i + 1)
+        if (i + 1 > ready && (ready = store.available(i + 1)) < i + 1)
             break;
         const PuntoTrig next = trig(i + 1);
         if (!is_jump(degrees(store.lat_punto(i)), degrees(store.lat_punto(i + 1))) &&

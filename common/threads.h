@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <version>
 
+#include "common/portability.h"
+
 #if defined(__cpp_lib_jthread)
 #include <stop_token>
 #include <thread>
@@ -13,7 +15,7 @@
 
 namespace lurendo {
 
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+#if defined(LURENDO_NO_THREADS)
 inline constexpr bool kHelperThreads = false;
 #else
 inline constexpr bool kHelperThreads = true;

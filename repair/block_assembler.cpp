@@ -1,29 +1,8 @@
 #include "repair/block_assembler.h"
 
-#include <numeric>
-
-#include "repair/scan.h"
-#include "repair/short_copy.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
-
-// Each of the three words holds a letter that no other does: the "l" of "ele", the "m" of "time", the "k"
-// of "trkpt". The search jumps from one of those letters to the next and looks around it; a piece with
-// none of them, like most extension lines, is passed over at the pace of a byte search.
-bool mentions_point(std::string_view text) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const auto around = [&](const char* p, size_t before, std::string_view word) {
-        return static_cast<size_t>(p - begin) >= before &&
-               static_cast<size_t>(end - p) + before >= word.size() &&
-               std::string_view(p - before, word.size()) == word;
-    };
-    for (const char* p = begin; (p = find_one_of(p, end, 'l', 'm', 'k')) < end; ++p) {
-        if (*p == 'l' ? around(p, 1, "ele") : *p == 'm' ? around(p, 2, "time") : around(p, 2, "trkpt"))
-            return true;
-    }
-    return false;
-}
 
 void BlockAssembler::piece(const Piece& piece) {
     const bool has_tag = piece.start_tag != Piece::npos || piece.end_tag;
@@ -61,19 +40,8 @@ void BlockAssembler::plain_point(const PlainPoint& point) {
     device_speed_.reset();
     if (!point.speed_line.empty())
         device_speed_.feed(point.speed_line);
-    if (sink_.punto_semplice(point, device_speed_.speed())) {
-        in_trkpt_ = false;
-        return;
-    }
-    std::string& blocco = blocco_trkpt_;
-    blocco.resize(std::accumulate(point.lines.begin(), point.lines.end(), size_t{0},
-                                  [](size_t total, std::string_view line) { return total + line.size(); }));
-    char* to = blocco.data();
-    for (const std::string_view line : point.lines) {
-        copy_short(to, line.data(), line.size());
-        to += line.size();
-    }
-    complete_block(&point.tags);
+    in_trkpt_ = false;
+    sink_.blocco_completo(point.text, device_speed_.speed());
 }
 
 void BlockAssembler::oversized_piece() {
@@ -86,9 +54,9 @@ void BlockAssembler::drop_block() {
     blocco_trkpt_.shrink_to_fit();
 }
 
-void BlockAssembler::complete_block(const KnownTags* known) {
+void BlockAssembler::complete_block() {
     in_trkpt_ = false;
-    sink_.blocco_completo(blocco_trkpt_, device_speed_.speed(), known);
+    sink_.blocco_completo(PointText::of_block(blocco_trkpt_), device_speed_.speed());
 }
 
 }  // namespace lurendo

@@ -8,27 +8,17 @@
 #include "repair/device_speed.h"
 #include "repair/pieces.h"
 #include "repair/plain_point.h"
+#include "repair/point_text.h"
 
 namespace lurendo {
 
-// True when the text holds "trkpt", "ele" or "time", the words that make a piece part of a point.
-bool mentions_point(std::string_view text);
-
-// Receives every completed track point block, in input order.
+// Receives every completed track point, in input order.
 class BlockSink {
   public:
     virtual ~BlockSink() = default;
-    // `velocita_gps`: the device speed (m/s) found among all the lines of the point, when it has one.
-    // `known`: where its tags stand, when the reading knows (see KnownTags); otherwise null.
-    virtual void blocco_completo(std::string_view blocco_trkpt, std::optional<double> velocita_gps,
-                                 const KnownTags* known) = 0;
-    // A plain point, straight from its lines, with its device speed. False when the sink wants it joined
-    // into a block instead, through blocco_completo.
-    virtual bool punto_semplice(const PlainPoint& point, std::optional<double> velocita_gps) {
-        (void)point;
-        (void)velocita_gps;
-        return false;
-    }
+    // `testo`: the point's text (its block, or the lines of a plain point); `velocita_gps`: the device speed
+    // (m/s) found among all the lines of the point, those the block leaves out included, when it has one.
+    virtual void blocco_completo(const PointText& testo, std::optional<double> velocita_gps) = 0;
 };
 
 class BlockAssembler {
@@ -41,7 +31,7 @@ class BlockAssembler {
     // point's device speed.
     void piece(const Piece& piece);
 
-    // The four lines of a plain point: what piece() does with each of them, in one go.
+    // The lines of a plain point: what piece() does with each of them, in one go.
     void plain_point(const PlainPoint& point);
 
     // A piece too long to belong to any point, known only to mention one: it ends an open point, which is
@@ -54,7 +44,7 @@ class BlockAssembler {
     static constexpr size_t kMaxPointText = 1 << 20;
 
   private:
-    void complete_block(const KnownTags* known = nullptr);
+    void complete_block();
     void drop_block();
 
     BlockSink& sink_;

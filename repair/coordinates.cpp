@@ -1,20 +1,12 @@
 #include "repair/coordinates.h"
 
-#include <bit>
-#include <cstring>
-
-#include "repair/scan.h"
+#include "common/portability.h"
+#include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
 namespace {
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 constexpr int64_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                     100000, 1000000, 10000000, 100000000, 1000000000};
@@ -22,12 +14,9 @@ constexpr int64_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
 // True when the eight bytes at `p` are all digits; `value` then holds the number they write. All eight are
 // checked and combined at once, in pairs, then fours, then the eight: the eight-digit conversion within one
 // 64-bit word that simdjson and fast_float use (after Wojciech Mula and Daniel Lemire). It wants the first
-// digit in the lowest byte, so a big-endian machine swaps the word first.
+// digit in the lowest byte, whatever the machine's byte order.
 bool eight_digits(const char* p, int64_t& value) {
-    uint64_t bytes = 0;
-    std::memcpy(&bytes, p, sizeof bytes);
-    if constexpr (std::endian::native == std::endian::big)
-        bytes = __builtin_bswap64(bytes);
+    uint64_t bytes = load_first_byte_lowest(p);
     constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
     // A digit is 0x30-0x39: its high half is 3, and adding 6 does not carry into it.
     if ((bytes & kHigh) != 0x3030303030303030 || ((bytes + 0x0606060606060606) & kHigh) != 0x3030303030303030)

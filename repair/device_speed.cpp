@@ -1,21 +1,15 @@
 #include "repair/device_speed.h"
 
-#include <cstdint>
+#include <fast_float/fast_float.h>
 
-#include "common/numbers.h"
-#include "repair/scan.h"
+#include <system_error>
+
+#include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
 namespace {
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
 
 bool is_name_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_' || c == '-' ||
@@ -38,7 +32,7 @@ size_t speed_tag_content(std::string_view text, size_t d) {
     if (start == 0 || text[start - 1] != '<' || text[start] == ':')
         return std::string_view::npos;
     size_t pos = d + 1;
-    while (pos < text.size() && is_blank(text[pos]))
+    while (pos < text.size() && is_space(text[pos]))
         ++pos;
     if (pos < text.size() && text[pos] == '>')
         return pos + 1;
@@ -47,42 +41,27 @@ size_t speed_tag_content(std::string_view text, size_t d) {
     return std::string_view::npos;
 }
 
-// The text as a plain decimal (digits, optionally a point and more digits), in one pass. With at most 15
-// digits the value is exact: the digits as a whole number and a power of ten are two exact doubles, and one
-// division rounds correctly (the fast path of Clinger's algorithm, as fast_float and others take it).
-// Longer texts take the general reading.
+// The text as a plain decimal: digits, optionally a point and more digits. fast_float reads them, correctly
+// rounded however many there are, and stops at anything else (its fixed format takes no exponent); a text
+// that starts and ends with a digit also has no sign and no point without a digit on either side.
 std::optional<double> plain_decimal(std::string_view text) {
-    static constexpr double kPowers[] = {1,   1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    int64_t digits = 0;
-    int count = 0;
-    int decimals = 0;
-    bool point = false;
-    for (const char c : text) {
-        if (is_digit(c)) {
-            if (++count <= 15) {  // beyond, the general reading takes over: no overflow here
-                digits = digits * 10 + (c - '0');
-                decimals += point ? 1 : 0;
-            }
-        } else if (c == '.' && !point && count > 0) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (count == 0 || text.back() == '.')
+    if (text.empty() || !is_digit(text.front()) || !is_digit(text.back()))
         return std::nullopt;
-    if (count > 15)
-        return read_number(text, '.', 0);
-    return static_cast<double>(digits) / kPowers[decimals];
+    double value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] =
+        fast_float::from_chars(text.data(), end, value, fast_float::chars_format::fixed);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace
 
 std::optional<double> read_device_speed(std::string_view text) {
-    while (!text.empty() && is_blank(text.front()))
+    while (!text.empty() && is_space(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back()))
+    while (!text.empty() && is_space(text.back()))
         text.remove_suffix(1);
     const std::optional<double> value = plain_decimal(text);
     if (!value || *value > kMaxDeviceSpeed)

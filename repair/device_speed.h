@@ -10,8 +10,8 @@ namespace lurendo {
 // The highest device speed taken as real; a larger value is a fault of the recording.
 inline constexpr double kMaxDeviceSpeed = 150;  // m/s
 
-// Reads a device speed: the text, blanks around it aside, must be a plain decimal (digits, optionally a
-// point and more digits; no sign, no exponent) from 0 to kMaxDeviceSpeed m/s.
+// Reads a device speed: the text, white space (blanks, line ends) around it aside, must be a plain decimal
+// (digits, optionally a point and more digits; no sign, no exponent) from 0 to kMaxDeviceSpeed m/s.
 std::optional<double> read_device_speed(std::string_view text);
 
 // Finds the device speed of one track point in its text, fed piece by piece in input order, every line of

@@ -16,8 +16,8 @@ enum class FilterVerdict {
 // A difference of this many degrees or more in latitude or longitude is a jump, not a move.
 inline constexpr double kJumpThreshold = 0.023;
 
-// True when two points `units` (1e-9 degree) apart in one coordinate are a jump apart, compared on the
-// difference of their degree values as the filter compares them.
+// True when a move from `from_degrees` to `to_degrees` in one coordinate is a jump, compared on the
+// difference of the degree values as the filter compares them.
 bool is_jump(double from_degrees, double to_degrees);
 
 class TrackpointFilter {

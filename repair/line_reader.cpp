@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "repair/scan.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
@@ -10,7 +10,7 @@ namespace {
 
 bool has_nonblank(std::string_view text) {
     for (const char c : text) {
-        if (c != ' ' && c != '\t')
+        if (!is_blank(c))
             return true;
     }
     return false;

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "common/threads.h"
-#include "repair/short_copy.h"
 
 namespace lurendo {
 
@@ -36,36 +35,10 @@ void OutputWriter::riga(std::string_view text) {
     flush_if_full();
 }
 
-void OutputWriter::punto(const PuntoLetto& punto) {
+void OutputWriter::voce(const PuntoLetto& punto) {
     if (!usable())
         return;
-    const size_t size = laid_out_size(punto);
-    char* const to = buffer_.extend(size + kCrLf.size());
-    scrivi_disposto(punto, to);
-    std::memcpy(to + size, kCrLf.data(), kCrLf.size());
-    flush_if_full();
-}
-
-void OutputWriter::punto_in_righe(const std::array<std::string_view, 4>& righe) {
-    if (!usable())
-        return;
-    size_t size = 0;
-    for (const std::string_view riga : righe)
-        size += riga.size() + kCrLf.size();
-    char* to = buffer_.extend(size);
-    for (const std::string_view riga : righe) {
-        copy_short(to, riga.data(), riga.size());
-        to += riga.size();
-        std::memcpy(to, kCrLf.data(), kCrLf.size());
-        to += kCrLf.size();
-    }
-    flush_if_full();
-}
-
-void OutputWriter::voce(std::string_view entry) {
-    if (!usable())
-        return;
-    copy_short(buffer_.extend(entry.size()), entry.data(), entry.size());
+    scrivi_voce(punto, buffer_.extend(lunghezza_voce(punto)));
     flush_if_full();
 }
 

@@ -4,7 +4,6 @@
 // cache.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <memory>
 #include <string_view>
@@ -26,12 +25,8 @@ class OutputWriter {
 
     // One line of the fixed header or footer, followed by CR LF.
     void riga(std::string_view text);
-    // The entry of a kept point: its laid-out text, followed by CR LF.
-    void punto(const PuntoLetto& punto);
-    // The entry of a kept point that is its four lines, each followed by CR LF.
-    void punto_in_righe(const std::array<std::string_view, 4>& righe);
-    // The entry of a kept point as it stands, its final CR LF included.
-    void voce(std::string_view entry);
+    // The entry of a kept point (PuntoLetto::voce).
+    void voce(const PuntoLetto& punto);
     // The entry of a dropped point: an empty line.
     void punto_scartato() { riga({}); }
 

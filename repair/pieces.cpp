@@ -1,23 +1,11 @@
 #include "repair/pieces.h"
-#include "repair/scan.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
-
-namespace {
-
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-bool starts_with(std::string_view text, size_t pos, std::string_view prefix) {
-    return text.size() - pos >= prefix.size() &&
-           std::memcmp(text.data() + pos, prefix.data(), prefix.size()) == 0;
-}
-
-}  // namespace
 
 void PieceCutter::scan(std::string_view line, bool head_nonblank, bool line_ends) {
     cuts_.clear();
@@ -34,33 +22,36 @@ void PieceCutter::scan(std::string_view line, bool head_nonblank, bool line_ends
     while ((hit = find_byte(hit, end_of_line, '<')) != end_of_line) {
         const size_t pos = static_cast<size_t>(hit - data);
         ++hit;
-        if (pos + 1 >= line.size())
-            break;
-        if (data[pos + 1] == 't') {
-            if (!starts_with(line, pos, "<trkpt"))
-                continue;
-            if (next_gt < data + pos + 6)
-                next_gt = find_byte(data + pos + 6, end_of_line, '>');
-            const char* gt = next_gt;
-            const size_t close = gt != end_of_line ? static_cast<size_t>(gt - data) : Piece::npos;
-            tags_.push_back({pos, close, true});
-            candidates_.push_back(pos);
-            if (gt != end_of_line) {
-                candidates_.push_back(close + 1);
-                // A stray "<" inside the start tag would put later candidates before this one.
-                if (find_byte(data + pos + 1, gt, '<') != gt)
-                    sorted = false;
+        switch (tag_at(line, pos)) {
+            case Tag::PointStart: {
+                const char* const name_end = data + pos + kPointStart.size();
+                if (next_gt < name_end)
+                    next_gt = find_byte(name_end, end_of_line, '>');
+                const char* gt = next_gt;
+                const size_t close = gt != end_of_line ? static_cast<size_t>(gt - data) : Piece::npos;
+                tags_.push_back({pos, close, true});
+                candidates_.push_back(pos);
+                if (gt != end_of_line) {
+                    candidates_.push_back(close + 1);
+                    // A stray "<" inside the start tag would put later candidates before this one.
+                    if (find_byte(data + pos + 1, gt, '<') != gt)
+                        sorted = false;
+                }
+                break;
             }
-        } else if (data[pos + 1] == '/') {
-            if (starts_with(line, pos, "</trkpt>")) {
+            case Tag::PointEnd:
                 tags_.push_back({pos, Piece::npos, false});
                 candidates_.push_back(pos);
-                candidates_.push_back(pos + 8);
-            } else if (starts_with(line, pos, "</ele>")) {
-                candidates_.push_back(pos + 6);
-            } else if (starts_with(line, pos, "</time>")) {
-                candidates_.push_back(pos + 7);
-            }
+                candidates_.push_back(pos + kPointEnd.size());
+                break;
+            case Tag::EleEnd:
+                candidates_.push_back(pos + kEleEnd.size());
+                break;
+            case Tag::TimeEnd:
+                candidates_.push_back(pos + kTimeEnd.size());
+                break;
+            default:
+                break;
         }
     }
     if (candidates_.empty())
@@ -72,9 +63,9 @@ void PieceCutter::scan(std::string_view line, bool head_nonblank, bool line_ends
     while (end > 0 && is_blank(line[end - 1]))
         --end;
     // While the line goes on, a candidate near the end may still be joined by one that the next input
-    // completes (a tag is at most eight characters long); decide only those before.
+    // completes (a tag is at most kLongestCutTag characters long); decide only those before.
     if (!line_ends)
-        end = std::min(end, line.size() >= 8 ? line.size() - 8 : 0);
+        end = std::min(end, line.size() >= kLongestCutTag ? line.size() - kLongestCutTag : 0);
     size_t previous = 0;
     for (const size_t candidate : candidates_) {
         if (candidate >= end)
@@ -101,7 +92,7 @@ Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const
     while (tag_cursor_ < tags_.size() && tags_[tag_cursor_].pos < from)
         ++tag_cursor_;
     for (auto it = tags_.begin() + static_cast<std::ptrdiff_t>(tag_cursor_); it != tags_.end(); ++it) {
-        const Tag& tag = *it;
+        const PointTag& tag = *it;
         if (tag.pos >= to)
             break;
         if (tag.start) {
@@ -109,7 +100,7 @@ Piece PieceCutter::describe(std::string_view line, size_t from, size_t to) const
                 piece.start_tag = tag.pos - from;
                 piece.self_closing = tag.close != Piece::npos && tag.close < to && line[tag.close - 1] == '/';
             }
-        } else if (tag.pos + 8 <= to) {
+        } else if (tag.pos + kPointEnd.size() <= to) {
             piece.end_tag = true;
         }
     }
@@ -135,12 +126,10 @@ bool PieceCutter::uncut(std::string_view line, const IndexedLine& opens, Piece& 
     const auto inside = [&](size_t c) { return c > first && c <= last; };
     bool cut = false;
     opens.for_each_open(first, [&](size_t pos) {
-        if (pos + 1 >= size)
-            return false;
-        const char next = line[pos + 1];
-        if (next == 't') {
-            if (starts_with(line, pos, "<trkpt")) {
-                const size_t gt = find_byte(line, '>', pos + 6);
+        size_t cut_after = 0;
+        switch (tag_at(line, pos)) {
+            case Tag::PointStart: {
+                const size_t gt = find_byte(line, '>', pos + kPointStart.size());
                 if (inside(pos) || piece.start_tag != Piece::npos ||
                     (gt != std::string_view::npos && inside(gt + 1))) {
                     cut = true;
@@ -149,27 +138,29 @@ bool PieceCutter::uncut(std::string_view line, const IndexedLine& opens, Piece& 
                 piece.start_tag = pos;
                 piece.self_closing = gt != std::string_view::npos && line[gt - 1] == '/';
                 piece.names_point = true;
-            } else if (starts_with(line, pos, "<time")) {
-                piece.names_point = true;
+                return true;
             }
-        } else if (next == '/') {
-            size_t cut_after = 0;
-            if (starts_with(line, pos, "</trkpt>")) {
+            case Tag::PointEnd:
                 cut = inside(pos);
-                cut_after = pos + 8;
+                cut_after = pos + kPointEnd.size();
                 piece.end_tag = true;
-            } else if (starts_with(line, pos, "</ele>")) {
-                cut_after = pos + 6;
-            } else if (starts_with(line, pos, "</time>")) {
-                cut_after = pos + 7;
-            }
-            if (cut_after != 0) {
+                break;
+            case Tag::EleEnd:
+                cut_after = pos + kEleEnd.size();
+                break;
+            case Tag::TimeEnd:
+                cut_after = pos + kTimeEnd.size();
+                break;
+            case Tag::EleStart:
+            case Tag::TimeStart:
+            case Tag::NamesPoint:
                 piece.names_point = true;
-                cut = cut || inside(cut_after);
-            }
-        } else if (next == 'e' && starts_with(line, pos, "<ele")) {
-            piece.names_point = true;
+                return true;
+            case Tag::Other:
+                return true;
         }
+        piece.names_point = true;
+        cut = cut || inside(cut_after);
         return !cut;
     });
     return !cut;

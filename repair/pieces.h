@@ -57,7 +57,7 @@ class PieceCutter {
     }
 
   private:
-    struct Tag {
+    struct PointTag {
         size_t pos;
         size_t close;  // for a start tag: position of its ">", or npos
         bool start;    // "<trkpt" (else "</trkpt>")
@@ -65,7 +65,7 @@ class PieceCutter {
     void scan(std::string_view line, bool head_nonblank = false, bool line_ends = true);
     Piece describe(std::string_view line, size_t from, size_t to) const;
 
-    std::vector<Tag> tags_;
+    std::vector<PointTag> tags_;
     mutable size_t tag_cursor_ = 0;  // first tag not before the piece being described
     std::vector<size_t> candidates_;
     std::vector<size_t> cuts_;

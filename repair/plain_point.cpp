@@ -2,10 +2,10 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
-#include "repair/block_assembler.h"
-#include "repair/scan.h"
+#include "common/portability.h"
+#include "common/simd/kernels.h"
+#include "repair/gpx_grammar.h"
 
 namespace lurendo {
 
@@ -22,10 +22,7 @@ struct Line {
 
 // True when the first `count` (at most 8) of the 8 bytes at `p` are blanks, in one comparison.
 bool blanks_before(const char* p, size_t count) {
-    uint64_t bytes = 0;
-    std::memcpy(&bytes, p, sizeof bytes);
-    if constexpr (std::endian::native == std::endian::big)
-        bytes = __builtin_bswap64(bytes);  // the first byte lowest, as below
+    const uint64_t bytes = load_first_byte_lowest(p);
     const uint64_t wanted = count == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * count)) - 1;
     return ((bytes ^ 0x2020202020202020) & wanted) == 0;
 }
@@ -33,7 +30,8 @@ bool blanks_before(const char* p, size_t count) {
 // Reads the line from `pos` on and where the next one starts. False when the line is blank, does not end
 // within 64 bytes (so that its "<" come from one word of the index), or its end (a CR that may be followed
 // by an LF included) is not wholly in the block.
-inline bool read_line(const StructuralIndex& index, const char* data, size_t& pos, Line& line) {
+LURENDO_INLINE inline bool read_line(const StructuralIndex& index, const char* data, size_t& pos,
+                                     Line& line) {
     const StructuralIndex::Bits bits = index.window(pos);
     if (bits.line_ends == 0)
         return false;
@@ -49,7 +47,7 @@ inline bool read_line(const StructuralIndex& index, const char* data, size_t& po
         leading_blanks(line.text) != line.first)
         return false;
     line.last = line.text.size() - 1;
-    while (line.text[line.last] == ' ' || line.text[line.last] == '\t')
+    while (is_blank(line.text[line.last]))
         --line.last;
     if (data[end] == '\r') {
         if (end + 1 == index.size())
@@ -63,39 +61,34 @@ inline bool read_line(const StructuralIndex& index, const char* data, size_t& po
     return true;
 }
 
-// Whether `word` (a literal) stands in `text` at `at`; a comparison of known length, which compiles to a
-// few loads.
-template <size_t N>
-bool has(std::string_view text, size_t at, const char (&word)[N]) {
-    return at <= text.size() && text.size() - at >= N - 1 && std::memcmp(text.data() + at, word, N - 1) == 0;
-}
-
 uint64_t bit(size_t at) {
     return uint64_t{1} << at;
 }
 
-// "<trkpt " first, its ">" last, and no other "<": one piece holding a start tag that does not close.
-bool is_start_line(const Line& line) {
-    if (line.opens != bit(line.first) || !has(line.text, line.first, "<trkpt "))
+// "<trkpt" and a blank first, its ">" last, and no other "<": one piece holding a start tag that does not
+// close.
+LURENDO_INLINE inline bool is_start_line(const Line& line) {
+    const size_t name_end = line.first + kPointStart.size();
+    if (line.opens != bit(line.first) || !has_at(line.text, line.first, kPointStart) ||
+        !has_at(line.text, name_end, " "))
         return false;
-    const size_t gt = find_byte(line.text, '>', line.first + 6);
+    const size_t gt = find_byte(line.text, '>', name_end);
     return gt == line.last && line.text[gt - 1] != '/';
 }
 
 // `open` first, `close` last, and no other "<": one piece that names a point and holds no point tag.
-template <size_t Open, size_t Close>
-bool is_element_line(const Line& line, const char (&open)[Open], const char (&close)[Close]) {
-    if (line.last + 1 < line.first + (Open - 1) + (Close - 1))
+LURENDO_INLINE inline bool is_element_line(const Line& line, std::string_view open, std::string_view close) {
+    if (line.last + 1 < line.first + open.size() + close.size())
         return false;
-    const size_t close_at = line.last + 1 - (Close - 1);
-    return line.opens == (bit(line.first) | bit(close_at)) && has(line.text, line.first, open) &&
-           has(line.text, close_at, close);
+    const size_t close_at = line.last + 1 - close.size();
+    return line.opens == (bit(line.first) | bit(close_at)) && has_at(line.text, line.first, open) &&
+           has_at(line.text, close_at, close);
 }
 
 // "</trkpt>" alone: one piece holding the end tag.
-bool is_end_line(const Line& line) {
-    return line.opens == bit(line.first) && line.last == line.first + 7 &&
-           has(line.text, line.first, "</trkpt>");
+LURENDO_INLINE inline bool is_end_line(const Line& line) {
+    return line.opens == bit(line.first) && line.last + 1 == line.first + kPointEnd.size() &&
+           has_at(line.text, line.first, kPointEnd);
 }
 
 }  // namespace
@@ -106,28 +99,33 @@ bool find_plain_point(const StructuralIndex& index, const char* data, size_t pos
     Line time;
     Line end;
     if (!read_line(index, data, pos, start) || !is_start_line(start) || !read_line(index, data, pos, ele) ||
-        !is_element_line(ele, "<ele>", "</ele>") || !read_line(index, data, pos, time) ||
-        !is_element_line(time, "<time>", "</time>") || !read_line(index, data, pos, end))
+        !is_element_line(ele, kEleStart, kEleEnd) || !read_line(index, data, pos, time) ||
+        !is_element_line(time, kTimeStart, kTimeEnd) || !read_line(index, data, pos, end))
         return false;
     point.speed_line = {};
     if (!is_end_line(end)) {
         // A speed line names no point, so the block leaves it out; only the speed is read from it.
-        if (!is_element_line(end, "<speed>", "</speed>") || mentions_point(end.text))
+        if (!is_element_line(end, kSpeedStart, kSpeedEnd) || mentions_point(end.text))
             return false;
         point.speed_line = end.text;
         if (!read_line(index, data, pos, end) || !is_end_line(end))
             return false;
     }
-    point.lines = {start.text, ele.text, time.text, end.text};
+    point.text.parts = {start.text, ele.text, time.text, end.text};
+    point.text.part_count = 4;
     const size_t ele_at = start.text.size();
     const size_t time_at = ele_at + ele.text.size();
-    point.tags = {ele_at + ele.first, ele_at + ele.last + 1 - 6, time_at + time.first,
-                  time_at + time.last + 1 - 7};
+    point.text.tags = KnownTags{ele_at + ele.first, ele_at + ele.last + 1 - kEleEnd.size(),
+                                time_at + time.first, time_at + time.last + 1 - kTimeEnd.size()};
     point.next = pos;
-    point.laid_out_as_lines = ele.first == 8 && blanks_before(ele.text.data(), 8) &&
-                              ele.last + 1 == ele.text.size() && time.last + 1 == time.text.size();
-    point.laid_out_in_input = point.laid_out_as_lines && point.speed_line.empty() && start.crlf && ele.crlf &&
-                              time.crlf && end.crlf;
+    const bool laid_out_as_lines = ele.first == kEleIndent.size() &&
+                                   blanks_before(ele.text.data(), kEleIndent.size()) &&
+                                   ele.last + 1 == ele.text.size() && time.last + 1 == time.text.size();
+    const bool laid_out_in_input =
+        laid_out_as_lines && point.speed_line.empty() && start.crlf && ele.crlf && time.crlf && end.crlf;
+    point.text.form = laid_out_in_input   ? PointText::Form::Verbatim
+                      : laid_out_as_lines ? PointText::Form::Lines
+                                          : PointText::Form::Joined;
     return true;
 }
 

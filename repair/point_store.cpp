@@ -1,31 +1,25 @@
 #include "repair/point_store.h"
 
-#include <cstring>
 #include <limits>
 
 namespace lurendo {
 
 void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
-    Punto p{punto.lat.value_or(0), punto.lon.value_or(0),
-            {punto.ora.secondi},   punto.velocita_gps.value_or(std::numeric_limits<double>::quiet_NaN()),
-            punto.ora.ore,         punto.ora.minuti,
-            punto.ora.leggibile,   jump_pending_,
-            punto.ora_rimandata};
-    if (punto.ora_rimandata)
-        std::memcpy(p.da_leggere, punto.ora_da_leggere.data(), sizeof p.da_leggere);
-    points_.push_back(p);
+    points_.push_back({punto.lat.value_or(0), punto.lon.value_or(0), punto.ora.secondi,
+                       punto.velocita_gps.value_or(std::numeric_limits<double>::quiet_NaN()), punto.ora.ore,
+                       punto.ora.minuti, punto.ora.leggibile, jump_pending_});
     jump_pending_ = false;
     if (sharing_ && n_punti() % kPublishEvery == 0)
         publish(false);
 }
 
-void PointStore::condividi() {
+void PointStore::share() {
     if (!sharing_)
         sharing_ = std::make_unique<HandOff<int64_t>>(kMaxAhead / kPublishEvery);
     publish(false);
 }
 
-void PointStore::chiudi() {
+void PointStore::close() {
     if (sharing_ && !closed_)
         publish(true);
 }
@@ -39,20 +33,20 @@ void PointStore::publish(bool closing) {
     }
 }
 
-void PointStore::letti_fino(int64_t indice) const {
+void PointStore::release_before(int64_t index) const {
     if (sharing_)
-        points_.release_before(static_cast<size_t>(indice - 1));
+        points_.release_before(static_cast<size_t>(index - 1));
 }
 
-void PointStore::lettore_finito() const {
+void PointStore::reader_stopped() const {
     if (sharing_)
         sharing_->consumer_gone();
 }
 
-int64_t PointStore::disponibili(int64_t almeno) const {
+int64_t PointStore::available(int64_t at_least) const {
     if (!sharing_)
         return n_punti();
-    while (published_ < almeno) {
+    while (published_ < at_least) {
         const std::optional<int64_t> published = sharing_->pop();
         if (!published)
             break;

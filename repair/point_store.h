@@ -29,7 +29,7 @@ class PointStore {
 
     int64_t lat_punto(int64_t i) const { return at(i).lat; }  // 1e-9 degree
     int64_t lon_punto(int64_t i) const { return at(i).lon; }  // 1e-9 degree
-    OraDelGiorno ora_punto(int64_t i) const { return ora_of(at(i)); }
+    OraDelGiorno ora_punto(int64_t i) const { return ora(at(i)); }
     // The device's own speed at point i (m/s), when the point recorded one.
     std::optional<double> velocita_gps(int64_t i) const {
         const double v = at(i).velocita_gps;
@@ -40,7 +40,7 @@ class PointStore {
     // All of point i: one look-up instead of one for each of the above.
     PuntoConservato punto(int64_t i) const {
         const Punto& p = at(i);
-        return {p.lat, p.lon, ora_of(p),
+        return {p.lat, p.lon, ora(p),
                 p.velocita_gps == p.velocita_gps ? std::optional<double>(p.velocita_gps) : std::nullopt,
                 p.salto_prima};
     }
@@ -51,21 +51,21 @@ class PointStore {
     void segna_salto() { jump_pending_ = true; }
 
     // From now on the points are published, a batch at a time, to a reader on another thread.
-    void condividi();
+    void share();
     // No more points come: all of them are published, and readers stop waiting.
-    void chiudi();
+    void close();
     // The number of points a reader may read: for a shared store that is still filling, it first waits
-    // until at least `almeno` are published or the store is closed. For a store that is not shared, simply
+    // until at least `at_least` are published or the store is closed. For a store that is not shared, simply
     // n_punti().
-    int64_t disponibili(int64_t almeno) const;
+    int64_t available(int64_t at_least) const;
 
-    // The reader of a shared store is done with the points before `indice` and will never read them again:
+    // The reader of a shared store is done with the points before `index` and will never read them again:
     // their memory goes back. The writer waits whenever it is kMaxAhead points ahead of what the reader has
     // taken, so a reader that gives points back holds a long track in bounded memory. Without any call the
     // store keeps every point.
-    void letti_fino(int64_t indice) const;
+    void release_before(int64_t index) const;
     // The reader has stopped, for good or by a failure: the writer never waits for it again.
-    void lettore_finito() const;
+    void reader_stopped() const;
 
   private:
     // 40 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
@@ -73,23 +73,15 @@ class PointStore {
     struct Punto {
         int64_t lat;
         int64_t lon;
-        union {
-            double secondi;
-            char da_leggere[8];  // a time of day the reading left to the reader, while `rimandata`
-        };
+        double secondi;
         double velocita_gps;  // m/s; NaN when the point has none
         uint8_t ore;
         uint8_t minuti;
         bool leggibile;
         bool salto_prima;
-        bool rimandata;
     };
     static_assert(sizeof(Punto) == 40);
-    static OraDelGiorno ora_of(const Punto& p) {
-        if (p.rimandata)
-            return leggi_ora(std::string_view(p.da_leggere, sizeof p.da_leggere), false);
-        return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile};
-    }
+    static OraDelGiorno ora(const Punto& p) { return OraDelGiorno{p.secondi, p.ore, p.minuti, p.leggibile}; }
 
     // How far the writer may run ahead of the reader: about 10 MB of points.
     static constexpr int64_t kMaxAhead = 1 << 18;
@@ -98,7 +90,7 @@ class PointStore {
     void publish(bool closing);
 
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
-    // Mutable for letti_fino: giving memory back changes nothing a reader can see.
+    // Mutable for release_before: giving memory back changes nothing a reader can see.
     mutable ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
     // A shared store hands the reader the number of points published, batch by batch; at most

@@ -36,19 +36,19 @@ class Alongside {
     void start() {
         if (!kHelperThreads || !work_ || thread_.joinable())
             return;
-        store_.condividi();
+        store_.share();
         thread_ = HelperThread([this] {
             try {
                 work_(store_);
             } catch (...) {
                 failure_ = std::current_exception();  // raised again on the caller's thread
             }
-            store_.lettore_finito();  // the reading must never wait for a reader that has stopped
+            store_.reader_stopped();  // the reading must never wait for a reader that has stopped
         });
     }
     // `run_here`: the store is complete and the work is wanted.
     void finish(bool run_here) {
-        store_.chiudi();
+        store_.close();
         if (thread_.joinable())
             thread_.join();
         else if (run_here && work_ && !done_)
@@ -172,7 +172,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     for (const std::string_view footer : footer_lines())
         output.riga(footer);
     // The work on the points catches up while the output is put on the disk.
-    result.store.chiudi();
+    result.store.close();
     bool written = false;
     int write_error = 0;
     if (!output.finish()) {

@@ -41,7 +41,7 @@ struct Riparazione {
 // no temporary file is left, also when an exception (an allocation failure) leaves it. An output that is the
 // input file itself (same path, a link to it) is refused before anything is written. `alongside`, when given,
 // is called once with the store: for a long input on a thread of its own while the store fills (it must read
-// the store through `disponibili`), otherwise once the input is read; either way it has returned when
+// the store through `available`), otherwise once the input is read; either way it has returned when
 // `ripara` does.
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
                    const RunCallbacks& callbacks, FileSystem& files,

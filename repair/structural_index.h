@@ -12,19 +12,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/simd/kernels.h"
+
 namespace lurendo {
 
 class StructuralIndex {
   public:
     // The bits of one stretch of 64 bytes.
-    struct Bits {
-        uint64_t line_ends;  // bit set: CR or LF
-        uint64_t opens;      // bit set: "<"
-    };
+    using Bits = simd::StructuralBits;
 
-    // Classifies `size` bytes from `data`; `data` need stay valid only during the call. `widest`: with the
-    // widest vector instructions the machine has; false keeps to the baseline ones (for tests of both).
-    void build(const char* data, size_t size, bool widest = true);
+    // Classifies `size` bytes from `data`; `data` need stay valid only during the call. `set`: the kernels'
+    // instruction set, the widest the machine has unless a test asks for another.
+    void build(const char* data, size_t size, simd::InstructionSet set = simd::widest_instruction_set());
     size_t size() const { return size_; }
 
     // The first CR or LF at or after `from`, or size().
@@ -62,7 +61,7 @@ class StructuralIndex {
 
     // The bits of the 64 bytes from `start` on, bit i standing for byte start + i; bits past the end of the
     // block are clear.
-    Bits window(size_t start) const {
+    LURENDO_INLINE Bits window(size_t start) const {
         if (start >= size_)
             return {0, 0};
         // Two zero words close the bitmaps, so the word after `start`'s is always there.

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include "common/simd/kernels.h"
 #include "repair/coordinates.h"
-#include "repair/scan.h"
+#include "repair/gpx_grammar.h"
 #include "repair/short_copy.h"
 
 namespace lurendo {
@@ -11,18 +12,9 @@ namespace lurendo {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr std::string_view kEleIndent = "        ";  // eight blanks before "<ele>" earn a line break
-constexpr size_t kTimeFieldOffset = 17;              // behind "<time>" and a date such as "2009-07-14T"
+constexpr size_t kTimeFieldOffset = 17;  // behind "<time>" and a date such as "2009-07-14T"
 constexpr size_t kNoTimeFieldStart = 16;
 constexpr size_t kTimeFieldLength = 8;
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool at(std::string_view text, size_t pos, std::string_view word) {
-    return text.size() - pos >= word.size() && std::memcmp(text.data() + pos, word.data(), word.size()) == 0;
-}
 
 // The ends of the first "lat=" and "lon=": every occurrence ends in "=", so the first "=" behind each name
 // is its first occurrence, and one pass over the "=" signs finds both.
@@ -63,67 +55,103 @@ std::string_view time_field(std::string_view text, size_t tag, bool& fraction_fo
     return text.substr(start, end - start);
 }
 
-OraDelGiorno read_time(const PuntoLetto& punto, size_t tag) {
+// Whether the laid-out text of a point read from its block breaks a line in (from, to] of the block: behind
+// one of the entry's texts but the last.
+bool breaks_within(const PuntoLetto& punto, size_t from, size_t to) {
+    for (size_t i = 0; i + 1 < punto.voce.size(); ++i) {
+        const auto at = static_cast<size_t>(punto.voce[i].data() + punto.voce[i].size() - punto.testo.data());
+        if (at > from && at <= to)
+            return true;
+    }
+    return false;
+}
+
+OraDelGiorno leggi_ora_del_blocco(const PuntoLetto& punto, size_t tag) {
     bool fraction = false;
     size_t last = 0;
     const std::string_view field = time_field(punto.testo, tag, fraction, last);
     // The field is that of the laid-out text. It is the same text unless a line break falls inside it
     // or the field reaches the end of the block, which real points never do.
-    bool same = tag != std::string_view::npos && last < punto.testo.size();
-    for (const uint32_t b : punto.a_capo) {
-        if (b > tag && b <= last) {
-            same = false;
-            break;
-        }
-    }
-    if (same)
+    if (tag != std::string_view::npos && last < punto.testo.size() && !breaks_within(punto, tag, last))
         return leggi_ora(field, fraction);
     std::string laid_out;
     scrivi_disposto(punto, laid_out);
     const std::string_view text(laid_out);
-    const size_t laid_tag = text.find("<time>");
+    const size_t laid_tag = text.find(kTimeStart);
     const std::string_view laid_field = time_field(text, laid_tag, fraction, last);
     return leggi_ora(laid_field, fraction);
 }
 
-}  // namespace
-
-bool leggi_righe(std::string_view start, size_t start_size, std::string_view time_line, size_t time_open,
-                 size_t time_close, PuntoLetto& punto) {
+// Reads a plain point laid out as lines from its start and time lines, as leggi_punto reads its block joined:
+// its only tags are "<trkpt ...>" alone on its start line and the time element on its time line. False,
+// with `punto` in no particular state, where the lines alone cannot tell: a coordinate that is absent or
+// unreadable on the start line, or a time-of-day text that does not lie wholly inside its element.
+bool leggi_righe(const PointText& testo, PuntoLetto& punto) {
+    const std::string_view start_line = testo.parts[0];
+    const std::string_view time_line = testo.parts[2];
     // The start line is where the joined block begins, so its first "lat=" and "lon=" are the block's. A
     // value that reads at all holds no ">", so it ends before the line's closing ">" and reads the same
-    // whatever follows the line. Anything else: the block decides.
+    // whatever follows the line; the reading may look on into the input after it, up to the time line,
+    // without leaving the memory. Anything else: the block decides.
     size_t lat_end = 0;
     size_t lon_end = 0;
-    find_keys(start.substr(0, start_size), lat_end, lon_end);
+    find_keys(start_line, lat_end, lon_end);
     if (lat_end == std::string_view::npos || lon_end == std::string_view::npos)
         return false;
+    const std::string_view start(start_line.data(),
+                                 static_cast<size_t>(time_line.data() - start_line.data()));
     punto.lat = leggi_coordinata(start, lat_end, kLatitudeLimit);
     punto.lon = leggi_coordinata(start, lon_end, kLongitudeLimit);
     if (!punto.lat || !punto.lon)
         return false;
     // Every byte the time reading looks at lies before "</time>": the same bytes as in the block, with no
     // line break of the laid-out text among them.
-    if (time_open + kTimeFieldOffset + kTimeFieldLength > time_close)
+    const size_t time_at = start_line.size() + testo.parts[1].size();
+    const size_t time_open = testo.tags->time_open - time_at;
+    if (time_open + kTimeFieldOffset + kTimeFieldLength > testo.tags->time_close - time_at)
         return false;
     bool fraction = false;
     size_t last = 0;
     const std::string_view field = time_field(time_line, time_open, fraction, last);
-    punto.ora_rimandata = field.size() == punto.ora_da_leggere.size() && !fraction;
-    if (punto.ora_rimandata)
-        std::memcpy(punto.ora_da_leggere.data(), field.data(), field.size());
-    else
-        punto.ora = leggi_ora(field, fraction);
+    punto.ora = leggi_ora(field, fraction);
     punto.testo = {};
-    punto.a_capo.clear();
-    punto.velocita_gps.reset();
+    punto.voce.clear();
+    if (testo.form == PointText::Form::Verbatim) {
+        const std::string_view end_line = testo.parts[3];
+        punto.voce.emplace_back(start_line.data(),
+                                static_cast<size_t>(end_line.data() + end_line.size() - start_line.data()));
+    } else {
+        punto.voce.assign(testo.parts.begin(), testo.parts.end());
+    }
     return true;
+}
+
+}  // namespace
+
+const PuntoLetto& LettorePunti::leggi(const PointText& testo, std::optional<double> velocita_gps) {
+    if (testo.form == PointText::Form::Joined || !leggi_righe(testo, punto_)) {
+        std::string_view blocco = testo.parts[0];
+        if (testo.part_count > 1) {
+            size_t size = 0;
+            for (size_t i = 0; i < testo.part_count; ++i)
+                size += testo.parts[i].size();
+            unito_.resize(size);
+            char* to = unito_.data();
+            for (size_t i = 0; i < testo.part_count; ++i) {
+                copy_short(to, testo.parts[i].data(), testo.parts[i].size());
+                to += testo.parts[i].size();
+            }
+            blocco = unito_;
+        }
+        leggi_punto(blocco, punto_, testo.tags ? &*testo.tags : nullptr);
+    }
+    punto_.velocita_gps = velocita_gps;
+    return punto_;
 }
 
 void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* known) {
     punto.testo = blocco;
-    punto.ora_rimandata = false;
-    punto.a_capo.clear();
+    punto.voce.clear();
     punto.velocita_gps.reset();
 
     size_t lat_end = 0;
@@ -134,58 +162,75 @@ void leggi_punto(std::string_view blocco, PuntoLetto& punto, const KnownTags* kn
     punto.lon =
         lon_end != std::string_view::npos ? leggi_coordinata(blocco, lon_end, kLongitudeLimit) : std::nullopt;
 
-    // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
-    // or splits another match, so these are also the places in the laid-out text.
+    // The entry is the block cut at each line break of the laid-out text, in order: no break comes before
+    // the one found ahead of it, since the blanks before an "<ele>" are never part of an earlier tag.
+    size_t cut = 0;
+    const auto break_at = [&](size_t at) {
+        punto.voce.push_back(blocco.substr(cut, at - cut));
+        cut = at;
+    };
     size_t time_tag = std::string_view::npos;
     if (known) {
         // What the search below would find in such a block.
         if (known->ele_open >= kEleIndent.size() &&
-            at(blocco, known->ele_open - kEleIndent.size(), kEleIndent))
-            punto.a_capo.push_back(static_cast<uint32_t>(known->ele_open - kEleIndent.size()));
-        punto.a_capo.push_back(static_cast<uint32_t>(known->ele_close + 6));
-        punto.a_capo.push_back(static_cast<uint32_t>(known->time_close + 7));
-        punto.ora = read_time(punto, known->time_open);
-        return;
+            has_at(blocco, known->ele_open - kEleIndent.size(), kEleIndent))
+            break_at(known->ele_open - kEleIndent.size());
+        break_at(known->ele_close + kEleEnd.size());
+        break_at(known->time_close + kTimeEnd.size());
+        time_tag = known->time_open;
+    } else {
+        // One pass over the "<": where the line breaks go and where the first "<time>" is. No break creates
+        // or splits another match, so these are also the places in the laid-out text.
+        for_each_byte(blocco, '<', [&](size_t pos) LURENDO_INLINE {
+            switch (tag_at(blocco, pos)) {
+                case Tag::EleStart:
+                    if (pos >= kEleIndent.size() && has_at(blocco, pos - kEleIndent.size(), kEleIndent))
+                        break_at(pos - kEleIndent.size());
+                    break;
+                case Tag::EleEnd:
+                    break_at(pos + kEleEnd.size());
+                    break;
+                case Tag::TimeEnd:
+                    break_at(pos + kTimeEnd.size());
+                    break;
+                case Tag::TimeStart:
+                    if (time_tag == std::string_view::npos)
+                        time_tag = pos;
+                    break;
+                default:
+                    break;
+            }
+            return true;
+        });
     }
-    for_each_byte(blocco, '<', [&](size_t pos) LURENDO_INLINE {
-        const char next = pos + 1 < blocco.size() ? blocco[pos + 1] : '\0';
-        if (next == 'e') {
-            if (at(blocco, pos, "<ele>") && pos >= kEleIndent.size() &&
-                at(blocco, pos - kEleIndent.size(), kEleIndent))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos - kEleIndent.size()));
-        } else if (next == '/') {
-            if (at(blocco, pos, "</ele>"))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos + 6));
-            else if (at(blocco, pos, "</time>"))
-                punto.a_capo.push_back(static_cast<uint32_t>(pos + 7));
-        } else if (next == 't' && time_tag == std::string_view::npos && at(blocco, pos, "<time>")) {
-            time_tag = pos;
-        }
-        return true;
-    });
-    punto.ora = read_time(punto, time_tag);
+    punto.voce.push_back(blocco.substr(cut));
+    punto.ora = leggi_ora_del_blocco(punto, time_tag);
 }
 
-size_t laid_out_size(const PuntoLetto& punto) {
-    return punto.testo.size() + kCrLf.size() * punto.a_capo.size();
+size_t lunghezza_voce(const PuntoLetto& punto) {
+    size_t size = 0;
+    for (const std::string_view text : punto.voce)
+        size += text.size() + kCrLf.size();
+    return size;
+}
+
+void scrivi_voce(const PuntoLetto& punto, char* to) {
+    for (const std::string_view text : punto.voce) {
+        copy_short(to, text.data(), text.size());
+        to += text.size();
+        std::memcpy(to, kCrLf.data(), kCrLf.size());
+        to += kCrLf.size();
+    }
 }
 
 void scrivi_disposto(const PuntoLetto& punto, std::string& out) {
+    const size_t size = lunghezza_voce(punto);
+    if (size == 0)
+        return;
     const size_t start = out.size();
-    out.resize(start + laid_out_size(punto));
-    scrivi_disposto(punto, out.data() + start);
-}
-
-void scrivi_disposto(const PuntoLetto& punto, char* to) {
-    size_t copied = 0;
-    for (const uint32_t b : punto.a_capo) {
-        copy_short(to, punto.testo.data() + copied, b - copied);
-        to += b - copied;
-        std::memcpy(to, kCrLf.data(), kCrLf.size());
-        to += kCrLf.size();
-        copied = b;
-    }
-    copy_short(to, punto.testo.data() + copied, punto.testo.size() - copied);
+    out.resize(start + size);
+    scrivi_voce(punto, out.data() + start);
+    out.resize(out.size() - kCrLf.size());
 }
 
 }  // namespace lurendo

@@ -106,7 +106,8 @@ double seconds_of_day(const OraDelGiorno& ora) {
     return ora.leggibile ? ora.ore * 3600.0 + ora.minuti * 60.0 + ora.secondi : kSenzaOra;
 }
 
-// Points are given back in batches: each call takes the store's lock.
+// Points are given back in batches: the store frees a chunk only once every point in it has been passed,
+// so asking at every point would do nothing nearly every time.
 constexpr int64_t kGiveBackEvery = 4096;
 
 }  // namespace
@@ -114,7 +115,7 @@ constexpr int64_t kGiveBackEvery = 4096;
 Statistiche passo_statistiche(const PointStore& store, bool libera) {
     Statistiche result;
     // The store may still be filling on another thread: read only as far as it is published.
-    int64_t ready = store.disponibili(1);
+    int64_t ready = store.available(1);
     if (ready < 1)
         return result;
     BothResults speeds;
@@ -131,9 +132,9 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     for (int64_t i = 1;; ++i) {
         // Points before i are never read again: the leg (i, i + 1) reads i and i + 1.
         if (libera && i % kGiveBackEvery == 0)
-            store.letti_fino(i);
+            store.release_before(i);
         if (i + 1 > ready) {
-            ready = store.disponibili(i + 1);
+            ready = store.available(i + 1);
             if (i + 1 > ready)
                 break;
         }

@@ -32,7 +32,7 @@ struct Statistiche {
 // has one. The store
 // may still be filling on another thread; the pass ends when it is closed.
 // `libera`: the pass gives the points it has passed back to the store as it goes (see
-// PointStore::letti_fino), so that a long run needs bounded memory; the store then no longer holds them.
+// PointStore::release_before), so that a long run needs bounded memory; the store then no longer holds them.
 Statistiche passo_statistiche(const PointStore& store, bool libera = false);
 
 }  // namespace lurendo

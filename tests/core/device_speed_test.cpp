@@ -41,23 +41,28 @@ TEST(DeviceSpeed, TheFirstSpeedElementWithoutAttributesCountsWhateverItsPrefix) 
 }
 
 TEST(DeviceSpeed, OnlyPlainDecimalsUpTo150MetresPerSecondAreRead) {
-    for (const auto& [text, expected] : {std::pair<const char*, std::optional<double>>{"0", 0.0},
-                                         {" 150 ", 150.0},
-                                         {"\r\n 1.5\t", 1.5},
-                                         {"150.01", std::nullopt},
-                                         {"-1", std::nullopt},
-                                         {"+1", std::nullopt},
-                                         {"1e2", std::nullopt},
-                                         {"1.", std::nullopt},
-                                         {".5", std::nullopt},
-                                         {"1,5", std::nullopt},
-                                         {"1.2.3", std::nullopt},
-                                         {"", std::nullopt},
-                                         {"nan", std::nullopt},
-                                         // More digits than a double holds: read the general way.
-                                         {"0.12345678901234567890123", 0.12345678901234568},
-                                         {"000000000000000000000000012.5", 12.5},
-                                         {"3444444444444444444444.5", std::nullopt}})
+    for (const auto& [text, expected] :
+         {std::pair<const char*, std::optional<double>>{"0", 0.0},
+          {" 150 ", 150.0},
+          {"\r\n 1.5\t", 1.5},
+          {"150.01", std::nullopt},
+          {"-1", std::nullopt},
+          {"+1", std::nullopt},
+          {"1e2", std::nullopt},
+          {"1.", std::nullopt},
+          {".5", std::nullopt},
+          {"1,5", std::nullopt},
+          {"1.2.3", std::nullopt},
+          {"", std::nullopt},
+          {"nan", std::nullopt},
+          // More digits than a double holds.
+          {"0.12345678901234567890123", 0.12345678901234568},
+          {"000000000000000000000000012.5", 12.5},
+          // Correctly rounded to the last digit: a hair above the
+          // midpoint of 1 and the next double, a hair that only the 64th
+          // character shows (Python's float() reads the same).
+          {"1.00000000000000011102230246251565404236316680908203125000000001", 1.0000000000000002},
+          {"3444444444444444444444.5", std::nullopt}})
         EXPECT_EQ(read_device_speed(text), expected) << '"' << text << '"';
 }
 

@@ -12,14 +12,15 @@
 namespace lurendo {
 namespace {
 
-// Keeps every completed block and hands it on to the points.
+// Keeps the block of every completed point and hands the point on.
 class Entries final : public BlockSink {
   public:
     explicit Entries(BlockSink& next) : next_(next) {}
-    void blocco_completo(std::string_view text, std::optional<double> velocita_gps,
-                         const KnownTags* known) override {
-        entries.emplace_back(text);
-        next_.blocco_completo(text, velocita_gps, known);
+    void blocco_completo(const PointText& text, std::optional<double> velocita_gps) override {
+        std::string& block = entries.emplace_back();
+        for (size_t i = 0; i < text.part_count; ++i)
+            block += text.parts[i];
+        next_.blocco_completo(text, velocita_gps);
     }
     std::vector<std::string> entries;
 

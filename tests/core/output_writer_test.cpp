@@ -56,7 +56,7 @@ TEST(OutputWriter, EveryBlockButTheLastIsWholePagesInPageAlignedMemoryAndNoByteI
         for (size_t i = 0; expected.size() < (5 << 20); ++i) {
             const std::string block = block_of(i == 300 ? (3 << 20) + 17 : 97 + i % 131);
             const PuntoLetto punto = test::punto(block);
-            output.punto(punto);
+            output.voce(punto);
             scrivi_disposto(punto, expected);
             expected += "\r\n";
             if (i % 50 == 0) {

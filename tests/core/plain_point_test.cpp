@@ -1,12 +1,14 @@
-// The four-line point that the reader takes whole: every layout near it, plain or not, must give the same
-// blocks, device speeds, line count, output and stored points as the general way, which a reader fed byte
-// by byte always takes.
+// The four-line point that the reader takes whole: every plain point of a plain file goes that way, and
+// every layout near it, plain or not, must give the same blocks, device speeds, line count, output and stored
+// points as the general way, which a reader fed byte by byte always takes.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench/track_generator.h"
 #include "repair/block_assembler.h"
 #include "repair/line_reader.h"
 #include "repair/output_writer.h"
@@ -18,23 +20,46 @@
 namespace lurendo {
 namespace {
 
-// Keeps each block, its speed, and what the point reader makes of it with the tags the reading knew.
+// The way a point took through the reading, as the point's text shows it: the general way, piece by piece;
+// or recognised as a plain point and handed on to be joined, or as its lines, or as the stretch of input
+// that already is its entry.
+enum class Route { General, PlainJoined, Lines, Verbatim };
+
+Route route_of(const PointText& text) {
+    if (!text.tags)
+        return Route::General;
+    switch (text.form) {
+        case PointText::Form::Joined:
+            return Route::PlainJoined;
+        case PointText::Form::Lines:
+            return Route::Lines;
+        case PointText::Form::Verbatim:
+            return Route::Verbatim;
+    }
+    return Route::General;
+}
+
+// Keeps each point's block, speed, route, and what the point reader makes of it.
 struct Seen final : BlockSink {
-    void blocco_completo(std::string_view text, std::optional<double> velocita_gps,
-                         const KnownTags* known) override {
-        blocks.emplace_back(text);
+    void blocco_completo(const PointText& text, std::optional<double> velocita_gps) override {
+        std::string& block = blocks.emplace_back();
+        for (size_t i = 0; i < text.part_count; ++i)
+            block += text.parts[i];
         speeds.push_back(velocita_gps);
-        PuntoLetto punto;
-        leggi_punto(text, punto, known);
+        routes.push_back(route_of(text));
+        const PuntoLetto& punto = reader.leggi(text, velocita_gps);
         std::string entry;
         scrivi_disposto(punto, entry);
-        laid_out.push_back(entry + " " + std::to_string(punto.ora.ore) + ":" +
-                           std::to_string(punto.ora.minuti) + ":" + std::to_string(punto.ora.secondi) +
-                           (punto.ora.leggibile ? "" : " ?"));
+        read.push_back(entry + " " + std::to_string(punto.lat.value_or(-1)) + " " +
+                       std::to_string(punto.lon.value_or(-1)) + " " + std::to_string(punto.ora.ore) + ":" +
+                       std::to_string(punto.ora.minuti) + ":" + std::to_string(punto.ora.secondi) +
+                       (punto.ora.leggibile ? "" : " ?"));
     }
+    LettorePunti reader;
     std::vector<std::string> blocks;
     std::vector<std::optional<double>> speeds;
-    std::vector<std::string> laid_out;
+    std::vector<Route> routes;
+    std::vector<std::string> read;
     int64_t lines = 0;
 };
 
@@ -63,30 +88,91 @@ std::string point(const std::string& end, std::string start = "", std::string el
     return start + end + ele + end + time + end + close + end;
 }
 
-// The layouts near the plain one, with every line ended by `end`.
-std::string near_layouts(const std::string& end) {
-    return point(end) + point(end, "      <trkpt\tlat=\"45.1\" lon=\"10.1\">") +
-           point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\"/>") +
-           point(end, "      <trkpt lat=\"45>1\" lon=\"10.1\">") +
-           point(end, "", "        <ele>1<b/></ele>") + point(end, "", "  <ele>12.5</ele>") +
-           point(end, "", "        <ele>12.5</ele>   ") +
-           point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\" id=\"d\">") +
-           point(end, "", "", "        <time>2019-08-10T10:00:02Z</time>" + end + "<speed>4.5</speed>") +
-           point(end, "", "", "        <time>2019-08-10T10:00:03Z</time><speed>5.5</speed>") +
-           point(end, "", "", "", end + "      </trkpt>") +
-           point(end,
-                 "      <trkpt lat=\"45.123456789012345678901234567890\" lon=\"10.12345678901234567\">") +
-           point(end, "", "", "", "      </trkpt> <trkpt lat=\"1\" lon=\"2\">") +
-           point(end, "", "", "", "</trkpt>") +
-           point(end, "", "<ele>3</ele>", "  <time>2019-08-10T10:00:04.25Z</time>") +
-           point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\">        ", "<ele>4</ele>", "<time>bad</time>") +
-           point(end, "", "\t<ele>5</ele>", "            <time>2019-08-10T10:00:05Z</time>", "\t \t</trkpt>");
+// The layouts near the plain one, with every line ended by `end`, each with the way it goes through the
+// reading when its lines end in CR LF (with other ends, Lines instead of Verbatim): a line the plain point
+// does not allow goes the general way; an element line indented otherwise than by eight blanks, or with
+// blanks after it, is read from the block joined.
+std::vector<std::pair<std::string, Route>> near_layouts(const std::string& end) {
+    return {
+        {point(end), Route::Verbatim},
+        {point(end, "      <trkpt\tlat=\"45.1\" lon=\"10.1\">"), Route::General},
+        {point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\"/>"), Route::General},
+        {point(end, "      <trkpt lat=\"45>1\" lon=\"10.1\">"), Route::General},
+        {point(end, "", "        <ele>1<b/></ele>"), Route::General},
+        {point(end, "", "  <ele>12.5</ele>"), Route::PlainJoined},
+        {point(end, "", "        <ele>12.5</ele>   "), Route::PlainJoined},
+        {point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\" id=\"d\">"), Route::Verbatim},
+        {point(end, "", "", "        <time>2019-08-10T10:00:02Z</time>" + end + "<speed>4.5</speed>"),
+         Route::Lines},
+        {point(end, "", "", "        <time>2019-08-10T10:00:03Z</time><speed>5.5</speed>"), Route::General},
+        {point(end, "", "", "", end + "      </trkpt>"), Route::General},
+        {point(end, "      <trkpt lat=\"45.123456789012345678901234567890\" lon=\"10.12345678901234567\">"),
+         Route::General},
+        {point(end, "", "", "", "      </trkpt> <trkpt lat=\"1\" lon=\"2\">"), Route::General},
+        {point(end, "", "", "", "</trkpt>"), Route::Verbatim},
+        {point(end, "", "<ele>3</ele>", "  <time>2019-08-10T10:00:04.25Z</time>"), Route::PlainJoined},
+        {point(end, "      <trkpt lat=\"45.1\" lon=\"10.1\">        ", "<ele>4</ele>", "<time>bad</time>"),
+         Route::PlainJoined},
+        {point(end, "", "\t<ele>5</ele>", "            <time>2019-08-10T10:00:05Z</time>", "\t \t</trkpt>"),
+         Route::PlainJoined},
+    };
+}
+
+std::string near_layouts_joined(const std::string& end) {
+    std::string text;
+    for (const auto& [layout, route] : near_layouts(end))
+        text += layout;
+    return text;
+}
+
+// The generated tracks are laid out as nearly every file is: each of their points must take the plain way,
+// read from its lines and its entry copied as it stands, or written from its lines where the input's line
+// ends or a speed line keep it from being the entry already.
+TEST(PlainPoint, EveryPointOfAPlainFileTakesThePlainWay) {
+    for (const bool speeds : {false, true}) {
+        std::string document;
+        bench::write_track({.points = 300, .spikes = 3, .device_speeds = speeds},
+                           [&](std::string_view piece) {
+                               document += piece;
+                               return true;
+                           });
+        ASSERT_LT(document.size(), LineReader::kIndexSpan) << "one index span: no point straddles two";
+        std::string lf_only;
+        for (const char c : document) {
+            if (c != '\r')
+                lf_only += c;
+        }
+        for (const auto& [input, route] : {std::pair{document, speeds ? Route::Lines : Route::Verbatim},
+                                           std::pair{lf_only, Route::Lines}}) {
+            const Seen seen = read(input, input.size());
+            ASSERT_EQ(seen.routes.size(), 300u);
+            for (size_t i = 0; i < seen.routes.size(); ++i)
+                ASSERT_EQ(seen.routes[i], route) << "point " << i << (speeds ? " with speeds" : "");
+        }
+    }
+}
+
+// And each layout near the plain one goes the way its layout allows, the plain way only where it is plain.
+TEST(PlainPoint, EachLayoutNearThePlainOneGoesTheWayItsLayoutAllows) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        const std::vector<std::pair<std::string, Route>> layouts = near_layouts(end);
+        for (size_t i = 0; i < layouts.size(); ++i) {
+            // A line after the point, so that its last line end is not the last byte read.
+            const std::string input = layouts[i].first + "    </trkseg>" + end;
+            const Route expected =
+                end != "\r\n" && layouts[i].second == Route::Verbatim ? Route::Lines : layouts[i].second;
+            const Seen seen = read(input, input.size());
+            ASSERT_EQ(seen.routes.size(), 1u) << "layout " << i;
+            EXPECT_EQ(seen.routes[0], expected)
+                << "layout " << i << ", line end " << static_cast<int>(end.back());
+        }
+    }
 }
 
 TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         SCOPED_TRACE(testing::Message() << "line end " << static_cast<int>(end.back()));
-        const std::string input = near_layouts(end);
+        const std::string input = near_layouts_joined(end);
         const Seen whole = read(input, input.size());
         ASSERT_GE(whole.blocks.size(), 13u);
         EXPECT_EQ(whole.speeds[8], 4.5);
@@ -94,9 +180,12 @@ TEST(PlainPoint, EveryLayoutNearThePlainOneReadsAsTheGeneralWayReadsIt) {
         for (const size_t block : {1u, 7u, 100u}) {
             SCOPED_TRACE(block);
             const Seen parts = read(input, block);
+            if (block == 1) {
+                EXPECT_EQ(parts.routes, std::vector<Route>(parts.routes.size(), Route::General));
+            }
             EXPECT_EQ(parts.blocks, whole.blocks);
             EXPECT_EQ(parts.speeds, whole.speeds);
-            EXPECT_EQ(parts.laid_out, whole.laid_out);
+            EXPECT_EQ(parts.read, whole.read);
             EXPECT_EQ(parts.lines, whole.lines);
         }
     }
@@ -138,7 +227,7 @@ TEST(PlainPoint, PointsReadFromTheirLinesGiveTheOutputAndPointsOfTheGeneralWay) 
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         SCOPED_TRACE(testing::Message() << "line end " << static_cast<int>(end.back()));
         const std::string input =
-            near_layouts(end) + point(end, "      <trkpt lat=\"x\" lon=\"10.1\">") +
+            near_layouts_joined(end) + point(end, "      <trkpt lat=\"x\" lon=\"10.1\">") +
             point(end, "      <trkpt lon=\"10.1\">", "        <ele>lat=\"45.2\"</ele>") +
             point(end, "      <trkpt lat=\"45.123456789\" lon=\"9.1\">") +
             point(end, "      <trkpt lat='45.5' lon='10.5'>") +

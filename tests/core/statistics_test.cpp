@@ -173,13 +173,13 @@ TEST(StatisticsPass, ReadingAStoreWhileItFillsGivesTheFiguresOfTheWholeStore) {
     const Statistiche expected = passo_statistiche(complete);
 
     PointStore filling;
-    filling.condividi();
+    filling.share();
     Statistiche seen;
     std::thread reader([&] { seen = passo_statistiche(filling); });
     fill(filling, 0, kPoints / 2);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the reader catches up and waits
     fill(filling, kPoints / 2, kPoints);
-    filling.chiudi();
+    filling.close();
     reader.join();
 
     EXPECT_GT(expected.totali.tempo_tot, 0);

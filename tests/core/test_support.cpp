@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include "repair/track_point.h"
 #include "run/statistics_pass.h"
 #include "run/status_text.h"
@@ -72,6 +74,13 @@ PuntoLetto punto(std::string_view blocco) {
     PuntoLetto p;
     leggi_punto(blocco, p);
     return p;
+}
+
+void expect_time(const OraDelGiorno& ora, int h, int m, double s) {
+    ASSERT_TRUE(ora.leggibile);
+    EXPECT_EQ(ora.ore, h);
+    EXPECT_EQ(ora.minuti, m);
+    EXPECT_EQ(ora.secondi, s);
 }
 
 void store_point(PointStore& store, const std::string& lat, const std::string& lon, const std::string& time) {

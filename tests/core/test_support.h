@@ -58,6 +58,8 @@ class SystemFiles : public FileSystem {
 
 // A block parsed as a run parses it; the point refers to `blocco`.
 PuntoLetto punto(std::string_view blocco);
+// Expects a readable time of day of `h` hours, `m` minutes and `s` seconds.
+void expect_time(const OraDelGiorno& ora, int h, int m, double s);
 
 // One point in the canonical layout (six blanks before the trkpt tags, eight before ele and time, CR LF).
 std::string canonical_point(const std::string& lat, const std::string& lon, const std::string& time);
