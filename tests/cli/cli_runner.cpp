@@ -10,8 +10,8 @@ namespace lurendo::test {
 
 const std::string kCli = std::string(LURENDO_BIN_DIR) + "/lurendo-cli";
 
-CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                  const std::filesystem::path& capture_dir, const std::function<void()>& set_up) {
+pid_t start_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                const std::filesystem::path& capture_dir, const std::function<void()>& set_up) {
     const std::string out_path = (capture_dir / "stdout.txt").string();
     const std::string err_path = (capture_dir / "stderr.txt").string();
     std::vector<char*> argv;
@@ -38,6 +38,10 @@ CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::p
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
+    return pid;
+}
+
+CliResult finish_cli(pid_t pid, const std::filesystem::path& capture_dir) {
     CliResult result;
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
@@ -46,9 +50,14 @@ CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::p
         result.exit_code = WEXITSTATUS(status);
     if (WIFSIGNALED(status))
         result.signal = WTERMSIG(status);
-    result.out = read_file(out_path);
-    result.err = read_file(err_path);
+    result.out = read_file((capture_dir / "stdout.txt").string());
+    result.err = read_file((capture_dir / "stderr.txt").string());
     return result;
+}
+
+CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                  const std::filesystem::path& capture_dir, const std::function<void()>& set_up) {
+    return finish_cli(start_cli(args, cwd, capture_dir, set_up), capture_dir);
 }
 
 }  // namespace lurendo::test

@@ -2,6 +2,8 @@
 // captured in files and its exit status checked.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,5 +25,10 @@ struct CliResult {
 // elsewhere or to limit it.
 CliResult run_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                   const std::filesystem::path& capture_dir, const std::function<void()>& set_up = {});
+
+// The same in two steps, for a test that acts on the running tool: its pid, then what it came to.
+pid_t start_cli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                const std::filesystem::path& capture_dir, const std::function<void()>& set_up = {});
+CliResult finish_cli(pid_t pid, const std::filesystem::path& capture_dir);
 
 }  // namespace lurendo::test

@@ -2,9 +2,11 @@
 // a symbolic link, a standard output that fails, too few file descriptors.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -79,6 +81,46 @@ TEST_F(EdgeTargets, AFifoIsWrittenIntoAndStaysAFifo) {
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(contains(r.out, "Procedura eseguita. File: " + fifo)) << r.out;
     EXPECT_EQ(test::names_in(work_dir()), (std::set<std::string>{"flusso.gpx"})) << "no temporary";
+}
+
+// A FIFO nobody reads keeps the run waiting; a stop signal ends the wait like any other part of the run.
+TEST_F(EdgeTargets, AStopSignalEndsTheWaitForAFifosReader) {
+    const std::string fifo = work_file("flusso.gpx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const pid_t pid = test::start_cli({"-o", fifo, track_}, work_dir(), capture_dir());
+    ASSERT_GT(pid, 0);
+    // The kernel names the wait of an open FIFO end for its partner; where it names nothing, no test.
+    const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    bool waiting = false;
+    for (int look = 0; look < 1000 && !waiting; ++look) {
+        waiting = read_file(wchan) == "wait_for_partner";
+        if (!waiting)
+            ::usleep(10'000);
+    }
+    if (!waiting) {
+        const int release = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        test::finish_cli(pid, capture_dir());
+        ::close(release);
+        GTEST_SKIP() << "this kernel does not tell the FIFO wait";
+    }
+    ::kill(pid, SIGINT);
+    int status = 0;
+    pid_t ended = 0;
+    for (int look = 0; look < 1000 && ended == 0; ++look) {
+        ended = ::waitpid(pid, &status, WNOHANG);
+        if (ended == 0)
+            ::usleep(10'000);
+    }
+    if (ended == 0) {
+        // Still waiting after ten seconds: let it go before failing.
+        const int release = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        ::waitpid(pid, &status, 0);
+        ::close(release);
+    }
+    ASSERT_EQ(ended, pid) << "the signal did not end the wait";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 // A character device is written into, never replaced; one that fails its writes is a write error.
