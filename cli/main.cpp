@@ -104,15 +104,16 @@ RisultatoRun run_one(const std::string& input, const std::string& output, const 
     return r;
 }
 
-std::string output_name(const std::string& output) {
-    return output == kStandardOutput ? std::string("lo standard output") : nome_stampabile(output);
+// "in FILE", or "sullo standard output".
+std::string where_written(const std::string& output) {
+    return output == kStandardOutput ? std::string("sullo standard output") : "in " + nome_stampabile(output);
 }
 
-// A stopped run leaves a replaced output as it was; a stream has been given part of the document.
+// A stopped run leaves a replaced output as it was; a stream may have been given part of the document.
 void tell_streamed_stop(RisultatoRun& r) {
     for (Voce& v : r.voci) {
         if (v.chiave == "lbl_risultato")
-            v.testo = "Elaborazione interrotta: il documento scritto in " + output_name(r.uscita) +
+            v.testo = "Elaborazione interrotta: il documento scritto " + where_written(r.uscita) +
                       " può essere incompleto.";
     }
 }
@@ -161,7 +162,7 @@ void print_rows(const Opzioni& o, const std::vector<RisultatoRun>& rows, Results
 std::string stopped_message(const std::string& track, const std::string& output, bool any_written) {
     std::string text = "Elaborazione interrotta durante la traccia " + nome_stampabile(track);
     text += streamed_output(output)
-                ? ": il documento scritto in " + output_name(output) + " può essere incompleto"
+                ? ": il documento scritto " + where_written(output) + " può essere incompleto"
                 : ": il suo file di uscita non è stato modificato";
     text += any_written ? "; quelli delle tracce precedenti completate sono stati scritti." : ".";
     return text;

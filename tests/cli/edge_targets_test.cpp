@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,6 +143,34 @@ TEST_F(EdgeTargets, ACharacterDeviceIsWrittenIntoAndStaysADevice) {
     EXPECT_EQ(test::names_in(work_dir()), (std::set<std::string>{"nulla", "pieno"}));
 }
 
+// A disk or a socket named as the output is neither replaced by a file nor written into.
+TEST_F(EdgeTargets, ASocketOrADiskGivenAsTheOutputIsRefusedAndLeftAsItIs) {
+    std::vector<std::string> refused;
+    const std::string socket_path = work_file("presa");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    socket_path.copy(address.sun_path, socket_path.size());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    refused.push_back(socket_path);
+    const std::string disk = work_file("disco");
+    if (::mknod(disk.c_str(), S_IFBLK | 0600, ::makedev(7, 0)) == 0)
+        refused.push_back(disk);
+    for (const std::string& target : refused) {
+        const CliResult r = run({"-o", target, track_});
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_TRUE(contains(
+            r.err, "Errore: impossibile scrivere il file " + target + " (tipo di file non supportato)"))
+            << r.err;
+    }
+    ::close(listener);
+    EXPECT_TRUE(fs::is_socket(socket_path));
+    if (refused.size() > 1) {
+        EXPECT_TRUE(fs::is_block_file(disk));
+    }
+}
+
 // "-o -": the document is standard output, byte for byte; the figures go to standard error, or nowhere.
 TEST_F(EdgeTargets, DashWritesTheDocumentToStandardOutputAndTheFiguresToStandardError) {
     const CliResult r = run({"-o", "-", track_});
@@ -205,12 +235,13 @@ TEST_F(EdgeTargets, AStandardOutputThatFailsIsAnError) {
     const CliResult rows =
         run({"-o", work_file("cartella"), track_, test::data_file("worked.gpx")}, stdout_to("/dev/full"));
     EXPECT_EQ(rows.exit_code, 1);
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    ::close(ends[0]);
-    const CliResult gone =
-        run({"-o", work_file("riparata.gpx"), track_}, [&ends] { ::dup2(ends[1], STDOUT_FILENO); });
-    ::close(ends[1]);
+    const CliResult gone = run({"-o", work_file("riparata.gpx"), track_}, [] {
+        int ends[2];
+        if (::pipe(ends) != 0 || ::dup2(ends[1], STDOUT_FILENO) < 0)
+            ::_exit(126);
+        ::close(ends[0]);  // the reader goes before a byte is written
+        ::close(ends[1]);
+    });
     EXPECT_EQ(gone.signal, 0) << "killed by a signal";
     EXPECT_EQ(gone.exit_code, 1);
     EXPECT_TRUE(contains(gone.err, "sullo standard output (pipe chiusa)")) << gone.err;
