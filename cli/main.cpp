@@ -1,11 +1,14 @@
 // lurendo-cli: repairs GPX tracks and prints their figures.
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "cli/command_line_files.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/report.h"
@@ -25,33 +28,94 @@ extern "C" void on_stop_signal(int signal_number) {
     g_stop_signal = signal_number;
 }
 
-// SIGINT, SIGTERM and SIGHUP stop the run at its next block, which then removes its temporary; a file
-// over the size limit is a write error to report, not a reason to die.
+// SIGINT, SIGTERM and SIGHUP stop the run at its next block, or just before its document takes the place
+// of the output, which then stays as it was. They do not restart an interrupted call, so that a FIFO
+// waiting for its reader stops waiting. A file over the size limit and a pipe nobody reads any more are
+// write errors to report, not reasons to die.
 void handle_signals() {
+    struct sigaction action {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal_number, on_stop_signal);
+        ::sigaction(signal_number, &action, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int stopped_exit_code() {
     return 128 + g_stop_signal.load();
 }
 
-void print(FILE* stream, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
+// Where the status line and the figures go: standard output, or standard error when the document goes
+// there, or nowhere with --quiet.
+struct Results {
+    int fd = STDOUT_FILENO;
+    int error = 0;  // errno of the first failed write to standard output, 0 while none failed
+};
+
+// Writes all of `text` to `fd`, resuming after a signal; false with errno when it could not.
+bool write_all(int fd, const std::string& text) {
+    const char* data = text.data();
+    size_t size = text.size();
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void print_error(const std::string& text) {
+    const bool told = write_all(STDERR_FILENO, text);
+    (void)told;  // nowhere left to say it
+}
+
+void print_results(Results& results, const std::string& text) {
+    if (results.fd < 0 || results.error != 0)
+        return;
+    if (!write_all(results.fd, text) && results.fd == STDOUT_FILENO)
+        results.error = errno != 0 ? errno : EIO;
+}
+
+// A failed write of the results is an error of its own; a stop or an earlier failure keeps its code.
+int with_results_checked(const Results& results, int code) {
+    if (results.error == 0)
+        return code;
+    std::string text = "Errore: impossibile scrivere i risultati sullo standard output";
+    if (const std::string reason = motivo_errore(results.error); !reason.empty())
+        text += " (" + reason + ")";
+    print_error(text + "\n");
+    return code == kExitOk ? kExitFailed : code;
 }
 
 RisultatoRun run_one(const std::string& input, const std::string& output, const std::string& progress_prefix,
-                     RigaAvanzamento& progress) {
+                     RigaAvanzamento& progress, FileSystem& files) {
     RunCallbacks callbacks;
     callbacks.avanzamento = [&](int64_t righe) {
         progress.mostra(progress_prefix + testo_avanzamento(righe));
     };
     callbacks.annullato = [] { return g_stop_signal.load() != 0; };
-    RisultatoRun r = esegui_run(input, output, callbacks);
+    RisultatoRun r = esegui_run(input, output, callbacks, files);
     progress.chiudi();
     return r;
+}
+
+// "in FILE", or "sullo standard output".
+std::string where_written(const std::string& output) {
+    return output == kStandardOutput ? std::string("sullo standard output") : "in " + nome_stampabile(output);
+}
+
+// A stopped run leaves a replaced output as it was; a stream may have been given part of the document.
+void tell_streamed_stop(RisultatoRun& r) {
+    for (Voce& v : r.voci) {
+        if (v.chiave == "lbl_risultato")
+            v.testo = "Elaborazione interrotta: il documento scritto " + where_written(r.uscita) +
+                      " può essere incompleto.";
+    }
 }
 
 const std::string& status_of(const RisultatoRun& r) {
@@ -59,80 +123,86 @@ const std::string& status_of(const RisultatoRun& r) {
 }
 
 // One track: the status line and the grid, or the JSON object.
-int one_track(const Opzioni& o, const std::string& output) {
+int one_track(const Opzioni& o, const std::string& output, FileSystem& files, Results& results) {
     RigaAvanzamento progress;
-    const RisultatoRun r = run_one(o.tracce.front(), output, "", progress);
+    const bool streamed = streamed_output(output);
+    RisultatoRun r = run_one(o.tracce.front(), output, "", progress, files);
+    if (r.esito == Esito::Interrotto && streamed)
+        tell_streamed_stop(r);
     const bool ok = r.esito == Esito::Eseguito;
     if (!ok)
-        print(stderr, status_of(r) + "\n");
+        print_error(status_of(r) + "\n");
     if (o.json) {
-        print(stdout, testo_json(oggetto_json(r)) + "\n");
+        print_results(results, testo_json(oggetto_json(r)) + "\n");
     } else if (o.csv) {
-        print(stdout, righe_csv({r}));
+        print_results(results, righe_csv({r}));
     } else {
         if (ok)
-            print(stdout, status_of(r) + "\n");
+            print_results(results, status_of(r) + "\n");
         if (r.totali)
-            print(stdout, tabella_cifre(r) + tabella_velocita(r));
+            print_results(results, tabella_cifre(r) + tabella_velocita(r));
     }
     if (r.esito == Esito::Interrotto)
         return stopped_exit_code();
     return ok ? kExitOk : kExitFailed;
 }
 
-void print_rows(const Opzioni& o, const std::vector<RisultatoRun>& results) {
+void print_rows(const Opzioni& o, const std::vector<RisultatoRun>& rows, Results& results) {
     if (o.json) {
         nlohmann::ordered_json all = nlohmann::ordered_json::array();
-        for (const RisultatoRun& r : results)
+        for (const RisultatoRun& r : rows)
             all.push_back(oggetto_json(r));
-        print(stdout, testo_json(all) + "\n");
+        print_results(results, testo_json(all) + "\n");
     } else {
-        print(stdout, o.csv ? righe_csv(results) : righe_testo(results));
+        print_results(results, o.csv ? righe_csv(rows) : righe_testo(rows));
     }
 }
 
 // Which track a stop interrupted, and what became of the outputs.
-std::string stopped_message(const std::string& track, bool any_written) {
-    std::string text = "Elaborazione interrotta durante la traccia " + nome_stampabile(track) +
-                       ": il suo file di uscita non è stato modificato";
+std::string stopped_message(const std::string& track, const std::string& output, bool any_written) {
+    std::string text = "Elaborazione interrotta durante la traccia " + nome_stampabile(track);
+    text += streamed_output(output)
+                ? ": il documento scritto " + where_written(output) + " può essere incompleto"
+                : ": il suo file di uscita non è stato modificato";
     text += any_written ? "; quelli delle tracce precedenti completate sono stati scritti." : ".";
     return text;
 }
 
 // Several tracks into one folder: each failure is told and the others still run; a stop ends the batch
 // with the rows of the tracks finished so far.
-int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs) {
+int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs, FileSystem& files,
+                Results& results) {
     int error = 0;
     if (!create_folders(*o.uscita, error)) {
-        print(stderr, "Errore: impossibile creare la cartella " + nome_stampabile(*o.uscita) + "\n");
+        print_error("Errore: impossibile creare la cartella " + nome_stampabile(*o.uscita) + "\n");
         return kExitFailed;
     }
     RigaAvanzamento progress;
-    std::vector<RisultatoRun> results;
+    std::vector<RisultatoRun> rows;
     bool any_failed = false;
     bool any_written = false;
     for (size_t i = 0; i < o.tracce.size(); ++i) {
         if (g_stop_signal != 0) {
-            print_rows(o, results);
-            print(stderr, stopped_message(o.tracce[i], any_written) + "\n");
+            print_rows(o, rows, results);
+            print_error(stopped_message(o.tracce[i], outputs[i], any_written) + "\n");
             return stopped_exit_code();
         }
         const std::string prefix =
             "Traccia " + std::to_string(i + 1) + " di " + std::to_string(o.tracce.size()) + ": ";
-        RisultatoRun r = run_one(o.tracce[i], outputs[i], prefix, progress);
+        RisultatoRun r = run_one(o.tracce[i], outputs[i], prefix, progress, files);
         if (r.esito == Esito::Interrotto) {
-            print_rows(o, results);
-            print(stderr, stopped_message(o.tracce[i], any_written) + "\n");
+            print_rows(o, rows, results);
+            print_error(stopped_message(o.tracce[i], outputs[i], any_written) + "\n");
             return stopped_exit_code();
         }
         if (fallito(r)) {
             any_failed = true;
-            print(stderr, status_of(r) + "\n");
+            print_error(status_of(r) + "\n");
         }
         any_written = any_written || r.esito == Esito::Eseguito;
-        results.push_back(std::move(r));
+        rows.push_back(std::move(r));
     }
-    print_rows(o, results);
+    print_rows(o, rows, results);
     return any_failed ? kExitFailed : kExitOk;
 }
 
@@ -141,13 +211,21 @@ int run_command_line(int argc, char* argv[]) {
     if (!lettura.opzioni)
         return lettura.uscita_programma;
     const Opzioni& o = *lettura.opzioni;
-    const Destinazioni d = destinazioni(o);
+    CommandLineFiles files;
+    const Destinazioni d = destinazioni(o, files);
     if (!d.errore.empty()) {
-        print(stderr, "lurendo-cli: " + d.errore + "\n");
+        print_error("lurendo-cli: " + d.errore + "\n");
         return kExitUsage;
     }
     handle_signals();
-    return o.tracce.size() == 1 ? one_track(o, d.file.front()) : many_tracks(o, d.file);
+    Results results;
+    if (o.silenzioso)
+        results.fd = -1;
+    else if (o.uscita && *o.uscita == kStandardOutput)
+        results.fd = STDERR_FILENO;
+    const int code = o.tracce.size() == 1 ? one_track(o, d.file.front(), files, results)
+                                          : many_tracks(o, d.file, files, results);
+    return with_results_checked(results, code);
 }
 
 }  // namespace
@@ -156,8 +234,8 @@ int main(int argc, char* argv[]) {
     try {
         return run_command_line(argc, argv);
     } catch (const std::bad_alloc&) {
-        // A run reports its own shortage; this is one while laying out its results.
-        print(stderr, "Errore: memoria insufficiente\n");
+        // A run reports its own shortage; this one came while laying out its results.
+        print_error("Errore: memoria insufficiente\n");
         return kExitFailed;
     }
 }

@@ -45,13 +45,15 @@ Lettura leggi_opzioni(int argc, char** argv) {
     std::string uscita;
     app.add_option(
            "-o,--output", uscita,
-           "Con una traccia: il file di uscita (predefinito: out.gpx nella cartella corrente). Con più "
-           "tracce: la cartella in cui scriverle, creata se manca.")
+           "Con una traccia: il file di uscita (predefinito: out.gpx nella cartella corrente; \"-\": lo "
+           "standard output, e le cifre vanno su stderr). Con più tracce: la cartella in cui scriverle, "
+           "creata se manca.")
         ->type_name("FILE|CARTELLA");
     auto* json = app.add_flag("--json", o.json, "Stampa il risultato come JSON (un array con più tracce).");
     auto* csv =
         app.add_flag("--csv", o.csv, "Stampa le righe per un foglio di calcolo: \";\" e virgola decimale.");
     json->excludes(csv);
+    app.add_flag("-q,--quiet", o.silenzioso, "Non stampa la riga di stato né le cifre: solo gli errori.");
     app.add_option("TRACCIA.gpx", o.tracce, "Le tracce GPX da riparare.")->required()->type_name("");
 
     try {

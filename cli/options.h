@@ -17,6 +17,7 @@ struct Opzioni {
     std::optional<std::string> uscita;  // a file with one track, a folder with several
     bool json = false;
     bool csv = false;
+    bool silenzioso = false;  // no status line nor figures: only errors, on stderr
 };
 
 // What reading the command line came to: options to run with, or an exit code after printing help, the

@@ -3,15 +3,15 @@
 #include <filesystem>
 #include <set>
 
+#include "cli/command_line_files.h"
 #include "run/run.h"
 
 namespace lurendo::cli {
 
 namespace fs = std::filesystem;
 
-Destinazioni destinazioni(const Opzioni& o) {
+Destinazioni destinazioni(const Opzioni& o, FileSystem& files) {
     Destinazioni d;
-    FileSystem& files = system_file_system();
     if (o.tracce.size() == 1) {
         d.file.push_back(o.uscita ? *o.uscita : (fs::current_path() / "out.gpx").string());
         if (files.same_file(d.file.front(), o.tracce.front()))
@@ -20,6 +20,10 @@ Destinazioni destinazioni(const Opzioni& o) {
     }
     if (!o.uscita) {
         d.errore = "con più tracce serve -o CARTELLA";
+        return d;
+    }
+    if (*o.uscita == kStandardOutput) {
+        d.errore = "con più tracce -o indica una cartella, non lo standard output";
         return d;
     }
     std::set<std::string> names;

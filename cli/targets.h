@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "repair/file_io.h"
 
 namespace lurendo::cli {
 
@@ -13,8 +14,9 @@ struct Destinazioni {
     std::string errore;             // why the tracks cannot be written as asked (a usage error)
 };
 
-// One track: -o FILE, or out.gpx in the current folder. Several: each under its own file name in the
-// folder -o names. A target that is one of the inputs, or two tracks of the same name, are refused.
-Destinazioni destinazioni(const Opzioni& opzioni);
+// One track: -o FILE ("-": standard output), or out.gpx in the current folder. Several: each under its own
+// file name in the folder -o names. A target that is one of the inputs as `files` sees them, or two tracks
+// of the same name, are refused.
+Destinazioni destinazioni(const Opzioni& opzioni, FileSystem& files);
 
 }  // namespace lurendo::cli

@@ -26,6 +26,9 @@ class OutputFile {
     // Puts every byte on the disk, gives a temporary made without a name its name, and closes; false when
     // anything could not be stored or named.
     virtual bool close() = 0;
+    // True when the bytes go straight into the target (a device, a FIFO, standard output) as they are
+    // written: there is no temporary to put in its place.
+    virtual bool in_place() const { return false; }
 };
 
 // An output that keeps what is written in a string: for a run held in memory (the web page, tests).
@@ -47,23 +50,29 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // nullptr when the file cannot be opened for reading (missing, a directory, no permission).
     virtual std::unique_ptr<InputFile> open_input(const std::string& path) = 0;
-    // Creates a new, unique temporary file in the directory of `final_path`, with the permission bits (and,
-    // where allowed, the owner) of the file it will replace; sets `temp_path` to the name the file has once
-    // `OutputFile::close()` succeeds. Before that the file may have no name at all, so that a run killed
-    // midway leaves nothing behind; temporaries left by dead runs for the same target are removed first.
+    // Creates a new, unique temporary file in the directory of `final_path` (of the file it leads to, when
+    // it is a symbolic link), with the permission bits (and, where allowed, the owner) of the file it will
+    // replace; sets `temp_path` to the name the file has once `OutputFile::close()` succeeds. Before that
+    // the file may have no name at all, so that a run killed midway leaves nothing behind; temporaries for
+    // the same target that no run holds any more are removed first. Where `final_path` is a device or a
+    // FIFO, the returned file writes into it directly (`in_place()`), and `temp_path` stays empty.
     virtual std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
                                                                 std::string& temp_path) = 0;
     // Atomically and durably puts `from` in the place of `to`: after a power cut `to` is either the old
-    // file or the whole new one.
+    // file or the whole new one. A symbolic link `to` stays, and the file it leads to is replaced.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual void remove(const std::string& path) = 0;
-    // True when both paths exist and name the same file (the same path, a symbolic or a hard link).
-    // A layer that cannot tell goes by the text alone.
+    // True when both paths exist and name the same file (the same path, a symbolic or a hard link, or one
+    // directory entry spelt two ways in a folder that ignores case). A layer that cannot tell goes by the
+    // text alone.
     virtual bool same_file(const std::string& a, const std::string& b) { return a == b; }
 };
 
 // The real files of the machine.
 FileSystem& system_file_system();
+
+// The process's standard output as an output file written in place; nullptr when it cannot be had.
+std::unique_ptr<OutputFile> standard_output_file();
 
 // Creates every missing folder along `path`, as `mkdir -p` does, and puts each new name on the disk so the
 // folders survive a power cut. False with an errno value in `error` when a level cannot be made; ENOTDIR

@@ -110,6 +110,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     errno = 0;
     std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path);
     const int create_error = file ? 0 : errno;
+    const bool in_place = file && file->in_place();
     OutputWriter output(std::move(file));
     Alongside work(alongside, result.store);
     const auto fail = [&](Esito esito, int error) {
@@ -177,6 +178,11 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     int write_error = 0;
     if (!output.finish()) {
         write_error = create_error ? create_error : output.error();
+    } else if (in_place) {
+        written = true;  // a device, a FIFO or standard output: every byte has gone in already
+    } else if (callbacks.annullato && callbacks.annullato()) {
+        // Asked to stop while the document was put on the disk: the old output still stands, and stays.
+        return fail(Esito::Interrotto, 0);
     } else {
         errno = 0;
         written = files.replace(temp_path, output_path);

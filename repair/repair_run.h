@@ -24,7 +24,8 @@ enum class Esito {
 struct RunCallbacks {
     // Lines read so far: at most once per block of input read, and always with the final count. May be empty.
     std::function<void(int64_t righe)> avanzamento;
-    // Asked between blocks of input; true stops the run and leaves the output untouched. May be empty.
+    // Asked between blocks of input and once more just before the finished document replaces the output;
+    // true stops the run and leaves the output untouched. May be empty.
     std::function<bool()> annullato;
 };
 
@@ -38,7 +39,8 @@ struct Riparazione {
 
 // Reads `input_path` and replaces `output_path` with the repaired document only when the input was read to
 // its end, held at least one point and every write succeeded; otherwise the old output stays as it was and
-// no temporary file is left, also when an exception (an allocation failure) leaves it. An output that is the
+// no temporary file is left, also when an exception (an allocation failure) leaves it. An output that is a
+// device or a FIFO is written into as the run goes, and keeps what it was given. An output that is the
 // input file itself (same path, a link to it) is refused before anything is written. `alongside`, when given,
 // is called once with the store: for a long input on a thread of its own while the store fills (it must read
 // the store through `available`), otherwise once the input is read; either way it has returned when

@@ -293,6 +293,13 @@ std::string motivo_errore(int errore, bool uscita) {
             return "file troppo grande";
         case ENAMETOOLONG:
             return "nome troppo lungo";
+        case EMFILE:
+        case ENFILE:
+            return "troppi file aperti";
+        case EPIPE:
+            return "pipe chiusa";
+        case ENOTSUP:
+            return "tipo di file non supportato";
         default:
             return {};
     }

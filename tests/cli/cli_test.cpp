@@ -1,9 +1,5 @@
-// lurendo-cli as a user runs it: a child process with its own working folder, its standard output and
-// error captured in files and its exit status checked.
-#include <fcntl.h>
+// lurendo-cli as a user runs it: what it prints, what it writes and how it exits.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli_runner.h"
 #include "common/version.h"
 #include "test_support.h"
 
@@ -19,47 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kCli = std::string(LURENDO_BIN_DIR) + "/lurendo-cli";
-
-struct CliResult {
-    int exit_code = -1;  // -1 when the tool did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// Runs lurendo-cli with `args` in the folder `cwd`; stdout and stderr go to files in `capture_dir`.
-CliResult run_cli(const std::vector<std::string>& args, const fs::path& cwd, const fs::path& capture_dir) {
-    const std::string out_path = (capture_dir / "stdout.txt").string();
-    const std::string err_path = (capture_dir / "stderr.txt").string();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(kCli.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out_fd = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err_fd = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int null_fd = ::open("/dev/null", O_RDONLY);
-        if (out_fd < 0 || err_fd < 0 || null_fd < 0 || ::chdir(cwd.c_str()) != 0)
-            ::_exit(127);
-        ::dup2(null_fd, STDIN_FILENO);
-        ::dup2(out_fd, STDOUT_FILENO);
-        ::dup2(err_fd, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    CliResult result;
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
-        return result;
-    if (WIFEXITED(status))
-        result.exit_code = WEXITSTATUS(status);
-    result.out = test::read_file(out_path);
-    result.err = test::read_file(err_path);
-    return result;
-}
+using test::CliResult;
+using test::kCli;
+using test::run_cli;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -176,27 +179,111 @@ TEST_F(CrashSafety, RunsKilledAtAnyPointLeaveOnlyTheOldOutputAndTheNextRunWorks)
     EXPECT_EQ(names_in(work), (std::set<std::string>{"big.gpx", "out.gpx"}));
 }
 
-// A temporary left under a name by a run that died goes with the next run for the same output; what may
-// still be somebody's stays.
-TEST_F(CrashSafety, TemporariesOfDeadRunsForTheSameOutputAreRemoved) {
+// Another run's temporary, as a sweep meets it: the run holds its lock for as long as it lives. The file
+// stays open, and so locked, until the holder goes.
+class HeldTemporary {
+  public:
+    explicit HeldTemporary(const std::string& path) : fd_(::open(path.c_str(), O_WRONLY | O_CREAT, 0644)) {
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~HeldTemporary() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    HeldTemporary(const HeldTemporary&) = delete;
+    HeldTemporary& operator=(const HeldTemporary&) = delete;
+    bool held() const { return held_; }
+
+  private:
+    int fd_;
+    bool held_ = false;
+};
+
+// What the sweep at the start of a run removes: regular files of the exact name for the same output, the
+// user's own, that no run holds, whatever pid their names carry. A live run elsewhere (in another pid
+// namespace, where its pid means nothing here) holds its lock, and anything else is left as it is.
+TEST_F(CrashSafety, OnlyTemporariesThatNoRunHoldsAreRemoved) {
     write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
     const std::string dead = std::to_string(dead_pid());
-    const std::string stale = (work / (".out.gpx." + dead + ".0.tmp")).string();
-    write_file(stale, "left by a killed run");
-    // A running process's, another output's, and names of another shape.
-    const std::set<std::string> kept = {".out.gpx." + std::to_string(::getpid()) + ".7.tmp",
-                                        ".other.gpx." + dead + ".0.tmp", ".out.gpx." + dead + ".tmp",
-                                        ".out.gpx.x" + dead + ".0.tmp"};
+    const std::string alive = std::to_string(::getpid());
+    for (const std::string& name : {".out.gpx." + dead + ".0.tmp", ".out.gpx." + alive + ".7.tmp"})
+        write_file((work / name).string(), "left by a killed run");
+    const std::string held_name = ".out.gpx." + dead + ".1.tmp";
+    HeldTemporary held((work / held_name).string());
+    ASSERT_TRUE(held.held());
+    // Another output's, names of another shape, and what is not a regular file.
+    std::set<std::string> kept = {held_name, ".other.gpx." + dead + ".0.tmp", ".out.gpx." + dead + ".tmp",
+                                  ".out.gpx.x" + dead + ".0.tmp"};
     for (const std::string& name : kept)
-        write_file((work / name).string(), "not stale");
+        write_file((work / name).string(), "not stray");
+    const std::string fifo = ".out.gpx." + dead + ".2.tmp";
+    const std::string folder = ".out.gpx." + dead + ".3.tmp";
+    const std::string link = ".out.gpx." + dead + ".4.tmp";
+    ASSERT_EQ(::mkfifo((work / fifo).c_str(), 0600), 0);
+    fs::create_directory(work / folder);
+    fs::create_symlink(dir.file("in.gpx"), work / link);
+    kept.insert({fifo, folder, link});
+    // Someone else's, where the test may give a file away.
+    const std::string strangers = ".out.gpx." + dead + ".5.tmp";
+    write_file((work / strangers).string(), "not stray");
+    if (::chown((work / strangers).c_str(), 65534, 65534) == 0)
+        kept.insert(strangers);
+    else
+        fs::remove(work / strangers);
 
     ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
-    EXPECT_FALSE(fs::exists(stale));
     std::set<std::string> expected = kept;
     expected.insert("out.gpx");
     EXPECT_EQ(names_in(work), expected);
-    for (const std::string& name : kept)
-        EXPECT_EQ(read_file((work / name).string()), "not stale") << name;
+    for (const std::string& name : kept) {
+        if (fs::is_regular_file(fs::symlink_status(work / name))) {
+            EXPECT_EQ(read_file((work / name).string()), "not stray") << name;
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(work / fifo));
+    EXPECT_TRUE(fs::is_symlink(work / link));
+    EXPECT_EQ(read_file(dir.file("in.gpx")), read_file(test::data_file("worked.gpx")));
+}
+
+// A finished temporary keeps its lock from the moment it has a name until it has taken the output's place:
+// a run for the same output starting in between leaves it alone, and it still gets its place.
+TEST_F(CrashSafety, AFinishedTemporaryIsHeldUntilItTakesItsPlace) {
+    write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
+    FileSystem& files = system_file_system();
+    std::string temp;
+    std::unique_ptr<OutputFile> first = files.create_temporary_beside(out, temp);
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(first->write("the first run's document", 24));
+    ASSERT_TRUE(first->close());
+    ASSERT_TRUE(fs::exists(temp));
+
+    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    EXPECT_TRUE(fs::exists(temp)) << "a run swept a temporary its owner still holds";
+    ASSERT_TRUE(files.replace(temp, out));
+    EXPECT_EQ(read_file(out), "the first run's document");
+    EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx"}));
+}
+
+// A run killed once its temporary has its name but before the rename leaves that temporary behind; its
+// lock died with it, so the next run for the same output removes it.
+TEST_F(CrashSafety, ATemporaryNamedByARunKilledBeforeItsRenameGoesWithTheNextRun) {
+    write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::string temp;
+        std::unique_ptr<OutputFile> file = system_file_system().create_temporary_beside(out, temp);
+        if (file && file->write("unfinished", 10) && file->close())
+            ::raise(SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_EQ(names_in(work).size(), 2u) << "the killed run's named temporary and out.gpx";
+
+    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx"}));
+    EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
 }
 
 // An output whose own name is as long as a name can be still gets its temporary: that name is cut, never
@@ -216,23 +303,27 @@ TEST_F(CrashSafety, AnOutputWithTheLongestNameIsWrittenAndItsStaleTemporariesGo)
     EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx", name}));
 }
 
-// A killed process's temporary may carry the very name a later process with the same id would choose.
-TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
+// Runs in other pid namespaces may carry this process's pid, and so hold the very names it would choose:
+// the names a run tries next are all held, and it still finishes under another, leaving theirs alone.
+TEST_F(CrashSafety, TemporariesHeldUnderTheNamesARunWouldPickAreLeftAlone) {
     write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
     test::FaultyFiles probe;
     ASSERT_EQ(esegui_run(dir.file("in.gpx"), out, {}, probe).esito, Esito::Eseguito);
     ASSERT_EQ(probe.temporaries().size(), 1u);
 
-    // ".out.gpx.<pid>.<n>.tmp": occupy the next names this process would try.
+    // ".out.gpx.<pid>.<n>.tmp": hold the next names this process would try.
     const std::string used = fs::path(probe.temporaries()[0]).filename().string();
     const size_t n_end = used.rfind(".tmp");
     const size_t n_start = used.rfind('.', n_end - 1) + 1;
     const std::string stem = used.substr(0, n_start);
     const unsigned n = static_cast<unsigned>(std::stoul(used.substr(n_start, n_end - n_start)));
     std::vector<std::string> decoys;
+    std::vector<std::unique_ptr<HeldTemporary>> holders;
     for (unsigned k = n + 1; k <= n + 10; ++k) {
         decoys.push_back((work / (stem + std::to_string(k) + ".tmp")).string());
-        write_file(decoys.back(), "left by a killed run");
+        holders.push_back(std::make_unique<HeldTemporary>(decoys.back()));
+        ASSERT_TRUE(holders.back()->held());
+        write_file(decoys.back(), "another run's");
     }
     write_file(out, kOld);
 
@@ -240,7 +331,7 @@ TEST_F(CrashSafety, LeftoverTemporariesWithTheNamesARunWouldPickAreLeftAlone) {
     EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
     for (const std::string& decoy : decoys)
-        EXPECT_EQ(read_file(decoy), "left by a killed run") << decoy;
+        EXPECT_EQ(read_file(decoy), "another run's") << decoy;
     EXPECT_EQ(names_in(work).size(), decoys.size() + 1) << "only the decoys and out.gpx";
 }
 

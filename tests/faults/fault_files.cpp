@@ -53,6 +53,8 @@ class FaultyFiles::Output final : public OutputFile {
         return stored == size;
     }
     bool close() override {
+        if (owner_.faults.during_sync)
+            owner_.faults.during_sync();
         const bool closed = real_->close();
         return closed && !owner_.faults.close_fails;
     }
@@ -85,7 +87,10 @@ std::unique_ptr<OutputFile> FaultyFiles::create_temporary_beside(const std::stri
 }
 
 bool FaultyFiles::replace(const std::string& from, const std::string& to) {
-    return !faults.replace_fails && system_file_system().replace(from, to);
+    const bool replaced = !faults.replace_fails && system_file_system().replace(from, to);
+    if (replaced && faults.after_replace)
+        faults.after_replace();
+    return replaced;
 }
 
 void FaultyFiles::remove(const std::string& path) {

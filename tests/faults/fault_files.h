@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct Faults {
                                   // its first part, as on a full disk)
     bool close_fails = false;
     bool replace_fails = false;  // the finished temporary cannot take the place of the output
+    // Called while the output is put on the disk, and once the temporary has taken the output's place.
+    std::function<void()> during_sync = nullptr;
+    std::function<void()> after_replace = nullptr;
 };
 
 class FaultyFiles final : public FileSystem {

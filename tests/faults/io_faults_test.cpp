@@ -194,5 +194,26 @@ TEST_F(IoFaults, ARunAfterAFailedOneIsAsIfTheFailedOneNeverHappened) {
     }
 }
 
+// A stop asked for while the finished document goes to the disk still keeps the old output; one that comes
+// after the document took its place changes nothing: the run is done.
+TEST_F(IoFaults, AStopDuringTheFinalSyncKeepsTheOldOutputAndOneAfterTheRenameIsTooLate) {
+    bool stop = false;
+    FaultyFiles during(Faults{.during_sync = [&stop] { stop = true; }});
+    test::RunCapture r = test::run_paths(in, out, during, [&stop] { return stop; });
+    ASSERT_TRUE(stop) << "the sync was never reached";
+    EXPECT_TRUE((r.report.esito == Esito::Interrotto));
+    EXPECT_EQ(testo_stato(r.report), "Elaborazione interrotta: il file di uscita non è stato modificato.");
+    EXPECT_EQ(read_file(out), kOld);
+    EXPECT_EQ(names_in(dir.path()), before) << "a temporary file was left behind";
+
+    stop = false;
+    FaultyFiles after(Faults{.after_replace = [&stop] { stop = true; }});
+    r = test::run_paths(in, out, after, [&stop] { return stop; });
+    ASSERT_TRUE(stop);
+    EXPECT_TRUE((r.report.esito == Esito::Eseguito));
+    EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
+    EXPECT_EQ(names_in(dir.path()), before);
+}
+
 }  // namespace
 }  // namespace lurendo

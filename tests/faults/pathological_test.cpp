@@ -284,18 +284,28 @@ TEST_F(Pathological, AFolderNamedLikeTheOutputIsLeftAsItIs) {
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"}));
 }
 
-TEST_F(Pathological, AnOutputThatIsALinkIsReplacedAndItsTargetKept) {
+// A link given as the output stays a link; the file it leads to is replaced, through a chain of links and a
+// relative one, and made where the link leads when it does not exist yet.
+TEST_F(Pathological, AnOutputThatIsALinkStaysALinkAndTheFileItLeadsToIsReplaced) {
     const std::string input = test::canonical_document(kPoints);
     write_file(in, input);
-    const std::string target = dir.file("target.gpx");
+    fs::create_directory(dir.path() / "tracce");
+    const std::string target = dir.file("tracce/target.gpx");
     write_file(target, "the link's target");
-    fs::create_symlink(target, out);
+    fs::create_symlink("middle.gpx", out);  // out.gpx -> middle.gpx -> tracce/target.gpx
+    fs::create_symlink(target, dir.file("middle.gpx"));
     const RisultatoRun report = run_file(in);
-    EXPECT_TRUE((report.esito == Esito::Eseguito));
-    EXPECT_FALSE(fs::is_symlink(out));
-    EXPECT_TRUE(fs::is_regular_file(out));
-    EXPECT_EQ(read_file(out), repaired(input));
-    EXPECT_EQ(read_file(target), "the link's target");
+    ASSERT_TRUE((report.esito == Esito::Eseguito)) << report.motivo;
+    EXPECT_TRUE(fs::is_symlink(out));
+    EXPECT_EQ(fs::read_symlink(out), "middle.gpx");
+    EXPECT_TRUE(fs::is_symlink(dir.file("middle.gpx")));
+    EXPECT_EQ(read_file(target), repaired(input));
+    EXPECT_EQ(names_in(dir.path() / "tracce"), (std::set<std::string>{"target.gpx"}));
+
+    fs::remove(target);  // the links now lead nowhere
+    EXPECT_TRUE((run_file(in).esito == Esito::Eseguito));
+    EXPECT_TRUE(fs::is_symlink(out));
+    EXPECT_EQ(read_file(target), repaired(input));
 }
 
 // Coordinates with hundreds of digits: leading zeros and extra decimals are harmless, hundreds of integer

@@ -1,0 +1,28 @@
+// The machine's files as the command line names them: "-" as an output is standard output.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "repair/file_io.h"
+
+namespace lurendo::cli {
+
+inline constexpr const char* kStandardOutput = "-";
+
+class CommandLineFiles final : public FileSystem {
+  public:
+    std::unique_ptr<InputFile> open_input(const std::string& path) override;
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
+                                                        std::string& temp_path) override;
+    bool replace(const std::string& from, const std::string& to) override;
+    void remove(const std::string& path) override;
+    // Standard output is the same file as an input when it was opened on that input (`>> traccia.gpx`).
+    bool same_file(const std::string& a, const std::string& b) override;
+};
+
+// True when an output written to `path` goes straight in as it is made: standard output, a device or a
+// FIFO (links followed), rather than replacing a file once whole.
+bool streamed_output(const std::string& path);
+
+}  // namespace lurendo::cli
