@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include "common/numbers.h"
+
 namespace lurendo::cli {
 
 namespace {
@@ -46,6 +48,57 @@ std::string track_name(const RisultatoRun& r) {
 }
 
 constexpr const char* kFigureKeys[] = {"tempo_tot", "dist_tot", "tempo_parz", "dist_parz"};
+
+// A time of day to one decimal: whole seconds stay whole; null where the track's time is unreadable.
+nlohmann::ordered_json time_of_day(double seconds) {
+    return std::isnan(seconds) ? nlohmann::ordered_json(nullptr) : number(arrotonda(seconds, 1));
+}
+
+nlohmann::ordered_json run_json(const Corsa& c) {
+    return {{"inizio", time_of_day(c.inizio)},
+            {"fine", time_of_day(c.fine)},
+            {"da_punto", c.da_punto},
+            {"a_punto", c.a_punto}};
+}
+
+nlohmann::ordered_json run_json(const std::optional<Corsa>& c) {
+    return c ? run_json(*c) : nlohmann::ordered_json(nullptr);
+}
+
+// The runs behind the speed results, keyed as the results are.
+nlohmann::ordered_json best_runs(const CorseMigliori& corse) {
+    nlohmann::ordered_json five = nullptr;
+    if (!corse.cinque_per_dieci.empty()) {
+        five = nlohmann::ordered_json::array();
+        for (const Corsa& c : corse.cinque_per_dieci)
+            five.push_back(run_json(c));
+    }
+    return {{"2s", run_json(corse.due_s)},
+            {"10s", run_json(corse.dieci_s)},
+            {"5x10s", five},
+            {"500m", run_json(corse.m500)},
+            {"alpha500", run_json(corse.alpha500)},
+            {"miglio", run_json(corse.miglio)},
+            {"1h", run_json(corse.un_ora)}};
+}
+
+// The track's shape as parallel lists, metres to the decimetre and speeds to 0.1 km/h, with the vertices
+// where a line starts.
+nlohmann::ordered_json shape(const Percorso& p) {
+    nlohmann::ordered_json east = nlohmann::ordered_json::array(), north = nlohmann::ordered_json::array(),
+                           speed = nlohmann::ordered_json::array(), point = nlohmann::ordered_json::array(),
+                           starts = nlohmann::ordered_json::array();
+    for (size_t k = 0; k < p.vertici.size(); ++k) {
+        const VerticePercorso& v = p.vertici[k];
+        east.push_back(number(arrotonda(v.est, 1)));
+        north.push_back(number(arrotonda(v.nord, 1)));
+        speed.push_back(number(arrotonda(v.velocita, 1)));
+        point.push_back(v.punto);
+        if (v.inizio)
+            starts.push_back(k);
+    }
+    return {{"est", east}, {"nord", north}, {"velocita", speed}, {"punto", point}, {"inizio_linee", starts}};
+}
 
 // One row of the rows output: the name, the figures' texts, the outcome.
 struct Row {
@@ -144,6 +197,9 @@ nlohmann::ordered_json oggetto_json(const RisultatoRun& r) {
     o["velocita"] = speeds;
     o["velocita_posizioni"] = from_positions;
     o["planata_percento"] = share;
+    const bool figures = r.totali.has_value();
+    o["migliori"] = figures ? best_runs(r.velocita.corse) : nlohmann::ordered_json(nullptr);
+    o["percorso"] = figures ? shape(r.percorso) : nlohmann::ordered_json(nullptr);
     return o;
 }
 
