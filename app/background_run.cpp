@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <new>
 
-#include "run/status_text.h"
+#include "run/report.h"
 
 namespace lurendo {
 
@@ -14,7 +14,7 @@ BackgroundRun::~BackgroundRun() {
 }
 
 bool BackgroundRun::start(const std::string& input, const std::string& output,
-                          std::function<void(const RisultatoRun&)> done) {
+                          std::function<void(const RisultatoEsecuzione&)> done) {
     if (running())
         return false;
     cancel_ = false;
@@ -54,9 +54,9 @@ void BackgroundRun::work(const std::string& input, const std::string& output, un
         progress_ = righe;
         progress_fresh_ = true;
     };
-    RisultatoRun report;
+    RisultatoEsecuzione report;
     try {
-        report = esegui_run(input, output, callbacks);
+        report = esegui(input, output, callbacks);
     } catch (const std::bad_alloc&) {
         // The run reports its own shortage; this one came while handing its report over.
         report = risultato_senza_memoria(input, output);
@@ -66,7 +66,7 @@ void BackgroundRun::work(const std::string& input, const std::string& output, un
         this, [this, report, run_id] { finish(report, run_id); }, Qt::QueuedConnection);
 }
 
-void BackgroundRun::finish(const RisultatoRun& report, unsigned run_id) {
+void BackgroundRun::finish(const RisultatoEsecuzione& report, unsigned run_id) {
     if (run_id != run_id_ || !thread_.joinable())
         return;
     thread_.join();  // the worker's last act was to queue this call, so it ends at once

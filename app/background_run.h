@@ -22,7 +22,7 @@ class BackgroundRun : public QObject {
     // Starts a run; `done` is called on this object's thread once the run has ended, unless stop() came
     // first. Returns false while another run is in progress.
     bool start(const std::string& input, const std::string& output,
-               std::function<void(const RisultatoRun&)> done);
+               std::function<void(const RisultatoEsecuzione&)> done);
     bool running() const { return thread_.joinable(); }
 
     // Asks the run to stop at its next check and waits for it; the old output file stays untouched.
@@ -33,11 +33,11 @@ class BackgroundRun : public QObject {
 
   private:
     void work(const std::string& input, const std::string& output, unsigned run_id);
-    void finish(const RisultatoRun& report, unsigned run_id);
+    void finish(const RisultatoEsecuzione& report, unsigned run_id);
 
     std::thread thread_;
     std::atomic<bool> cancel_{false};
-    std::function<void(const RisultatoRun&)> done_;
+    std::function<void(const RisultatoEsecuzione&)> done_;
     unsigned run_id_ = 0;  // changes with every start and stop, so a stopped run's late report is ignored
 
     std::mutex progress_mutex_;

@@ -26,7 +26,7 @@
 #include "app/output_folder.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
-#include "run/status_text.h"
+#include "run/report.h"
 
 namespace lurendo {
 
@@ -94,7 +94,7 @@ void Form1::ripara(const QString& input) {
     ultima_cartella_ = QFileInfo(input).absolutePath();
     const QString output = QDir::toNativeSeparators(QDir(cartella_per_uscita()).filePath("out.gpx"));
     const bool started = run_.start(file_name_bytes(input), file_name_bytes(output),
-                                    [this](const RisultatoRun& report) { concludi_run(report); });
+                                    [this](const RisultatoEsecuzione& report) { concludi_run(report); });
     if (!started)
         return;
     // No second run may start inside this one; focus comes back to the button afterwards.
@@ -126,7 +126,7 @@ void Form1::mostra_avanzamento() {
         mostra_stato(QString::fromStdString(*text));
 }
 
-void Form1::concludi_run(const RisultatoRun& report) {
+void Form1::concludi_run(const RisultatoEsecuzione& report) {
     avanzamento_->stop();
     mostra_avanzamento();  // the final count always shows before the final message
     if (const Voce* status = trova_voce(report.voci, "lbl_risultato"))

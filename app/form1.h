@@ -61,7 +61,7 @@ class Form1 : public QWidget {
   private:
     void crea_controlli();
     void mostra_avanzamento();
-    void concludi_run(const RisultatoRun& report);
+    void concludi_run(const RisultatoEsecuzione& report);
     template <typename Handler>
     void protetto(Handler handler);
 

@@ -5,7 +5,7 @@
 #include "app/demo_hook.h"
 #include "app/form1.h"
 #include "app/start_up.h"
-#include "common/version.h"
+#include "run/version.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -56,7 +56,7 @@ TabellaVelocita::TabellaVelocita(QWidget* parent) : QWidget(parent) {
     show_entries();
 }
 
-void TabellaVelocita::mostra(const RisultatoRun& r) {
+void TabellaVelocita::mostra(const RisultatoEsecuzione& r) {
     shown_ = r.voci;
     show_entries();
 }

@@ -18,8 +18,8 @@ class TabellaVelocita : public QWidget {
   public:
     explicit TabellaVelocita(QWidget* parent);
 
-    void mostra(const RisultatoRun& risultato);  // the texts of the run's report
-    void svuota();                               // values empty, as before the first run
+    void mostra(const RisultatoEsecuzione& risultato);  // the texts of the run's report
+    void svuota();                                      // values empty, as before the first run
 
     // Shows the speeds in knots rather than km/h, and remembers the choice for the next start.
     void usa_nodi(bool nodi);

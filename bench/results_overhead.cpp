@@ -16,14 +16,16 @@
 #include "repair/repair_run.h"
 #include "run/statistics_pass.h"
 #include "stats/leg.h"
+#include "stats/totals.h"
 
 namespace {
 
 using namespace lurendo;
+using namespace lurendo::stats;
 
 // The legs and totals as the statistics pass makes them, without the speed results and the profile.
-Totali totals_only(const PointStore& store) {
-    Totali totali;
+stats::Totali totals_only(const PointStore& store) {
+    stats::Totali totali;
     int64_t ready = store.available(1);
     if (ready < 1)
         return totali;
@@ -72,7 +74,7 @@ double timed(const std::string& in, const std::string& out,
         ripara(in, out, {}, system_file_system(), [&](const PointStore& store) { tempo_tot = work(store); });
     times.wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     times.cpu.push_back(cpu_seconds() - cpu_start);
-    if (r.esito != Esito::Eseguito) {
+    if (r.esito != EsitoRiparazione::Eseguito) {
         std::fprintf(stderr, "the run failed\n");
         std::exit(1);
     }

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line_files.h"
 #include "cli/options.h"
 #include "cli/progress.h"
-#include "cli/report.h"
 #include "cli/targets.h"
+#include "run/files.h"
+#include "run/report_json.h"
+#include "run/report_tables.h"
 #include "run/run.h"
-#include "run/status_text.h"
 
 namespace {
 
@@ -92,14 +92,14 @@ int with_results_checked(const Results& results, int code) {
     return code == kExitOk ? kExitFailed : code;
 }
 
-RisultatoRun run_one(const std::string& input, const std::string& output, const std::string& progress_prefix,
-                     RigaAvanzamento& progress, FileSystem& files) {
+RisultatoEsecuzione run_one(const std::string& input, const std::string& output,
+                            const std::string& progress_prefix, RigaAvanzamento& progress) {
     RunCallbacks callbacks;
     callbacks.avanzamento = [&](int64_t righe) {
         progress.mostra(progress_prefix + testo_avanzamento(righe));
     };
     callbacks.annullato = [] { return g_stop_signal.load() != 0; };
-    RisultatoRun r = esegui_run(input, output, callbacks, files);
+    RisultatoEsecuzione r = esegui(input, output, callbacks);
     progress.chiudi();
     return r;
 }
@@ -110,7 +110,7 @@ std::string where_written(const std::string& output) {
 }
 
 // A stopped run leaves a replaced output as it was; a stream may have been given part of the document.
-void tell_streamed_stop(RisultatoRun& r) {
+void tell_streamed_stop(RisultatoEsecuzione& r) {
     for (Voce& v : r.voci) {
         if (v.chiave == "lbl_risultato")
             v.testo = "Elaborazione interrotta: il documento scritto " + where_written(r.uscita) +
@@ -118,15 +118,15 @@ void tell_streamed_stop(RisultatoRun& r) {
     }
 }
 
-const std::string& status_of(const RisultatoRun& r) {
+const std::string& status_of(const RisultatoEsecuzione& r) {
     return trova_voce(r.voci, "lbl_risultato")->testo;
 }
 
 // One track: the status line and the grid, or the JSON object.
-int one_track(const Opzioni& o, const std::string& output, FileSystem& files, Results& results) {
+int one_track(const Opzioni& o, const std::string& output, Results& results) {
     RigaAvanzamento progress;
     const bool streamed = streamed_output(output);
-    RisultatoRun r = run_one(o.tracce.front(), output, "", progress, files);
+    RisultatoEsecuzione r = run_one(o.tracce.front(), output, "", progress);
     if (r.esito == Esito::Interrotto && streamed)
         tell_streamed_stop(r);
     const bool ok = r.esito == Esito::Eseguito;
@@ -147,10 +147,10 @@ int one_track(const Opzioni& o, const std::string& output, FileSystem& files, Re
     return ok ? kExitOk : kExitFailed;
 }
 
-void print_rows(const Opzioni& o, const std::vector<RisultatoRun>& rows, Results& results) {
+void print_rows(const Opzioni& o, const std::vector<RisultatoEsecuzione>& rows, Results& results) {
     if (o.json) {
         nlohmann::ordered_json all = nlohmann::ordered_json::array();
-        for (const RisultatoRun& r : rows)
+        for (const RisultatoEsecuzione& r : rows)
             all.push_back(oggetto_json(r));
         print_results(results, testo_json(all) + "\n");
     } else {
@@ -170,15 +170,13 @@ std::string stopped_message(const std::string& track, const std::string& output,
 
 // Several tracks into one folder: each failure is told and the others still run; a stop ends the batch
 // with the rows of the tracks finished so far.
-int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs, FileSystem& files,
-                Results& results) {
-    int error = 0;
-    if (!create_folders(*o.uscita, error)) {
+int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs, Results& results) {
+    if (!make_output_folders(*o.uscita)) {
         print_error("Errore: impossibile creare la cartella " + nome_stampabile(*o.uscita) + "\n");
         return kExitFailed;
     }
     RigaAvanzamento progress;
-    std::vector<RisultatoRun> rows;
+    std::vector<RisultatoEsecuzione> rows;
     bool any_failed = false;
     bool any_written = false;
     for (size_t i = 0; i < o.tracce.size(); ++i) {
@@ -189,7 +187,7 @@ int many_tracks(const Opzioni& o, const std::vector<std::string>& outputs, FileS
         }
         const std::string prefix =
             "Traccia " + std::to_string(i + 1) + " di " + std::to_string(o.tracce.size()) + ": ";
-        RisultatoRun r = run_one(o.tracce[i], outputs[i], prefix, progress, files);
+        RisultatoEsecuzione r = run_one(o.tracce[i], outputs[i], prefix, progress);
         if (r.esito == Esito::Interrotto) {
             print_rows(o, rows, results);
             print_error(stopped_message(o.tracce[i], outputs[i], any_written) + "\n");
@@ -211,8 +209,7 @@ int run_command_line(int argc, char* argv[]) {
     if (!lettura.opzioni)
         return lettura.uscita_programma;
     const Opzioni& o = *lettura.opzioni;
-    CommandLineFiles files;
-    const Destinazioni d = destinazioni(o, files);
+    const Destinazioni d = destinazioni(o);
     if (!d.errore.empty()) {
         print_error("lurendo-cli: " + d.errore + "\n");
         return kExitUsage;
@@ -223,8 +220,8 @@ int run_command_line(int argc, char* argv[]) {
         results.fd = -1;
     else if (o.uscita && *o.uscita == kStandardOutput)
         results.fd = STDERR_FILENO;
-    const int code = o.tracce.size() == 1 ? one_track(o, d.file.front(), files, results)
-                                          : many_tracks(o, d.file, files, results);
+    const int code =
+        o.tracce.size() == 1 ? one_track(o, d.file.front(), results) : many_tracks(o, d.file, results);
     return with_results_checked(results, code);
 }
 

@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "common/version.h"
+#include "run/version.h"
 
 namespace lurendo::cli {
 

@@ -3,18 +3,18 @@
 #include <filesystem>
 #include <set>
 
-#include "cli/command_line_files.h"
+#include "run/files.h"
 #include "run/run.h"
 
 namespace lurendo::cli {
 
 namespace fs = std::filesystem;
 
-Destinazioni destinazioni(const Opzioni& o, FileSystem& files) {
+Destinazioni destinazioni(const Opzioni& o) {
     Destinazioni d;
     if (o.tracce.size() == 1) {
         d.file.push_back(o.uscita ? *o.uscita : (fs::current_path() / "out.gpx").string());
-        if (files.same_file(d.file.front(), o.tracce.front()))
+        if (is_same_file(d.file.front(), o.tracce.front()))
             d.errore = "il file di uscita " + nome_stampabile(d.file.front()) + " è la traccia da riparare";
         return d;
     }
@@ -37,7 +37,7 @@ Destinazioni destinazioni(const Opzioni& o, FileSystem& files) {
     }
     for (const std::string& target : d.file) {
         for (const std::string& track : o.tracce) {
-            if (files.same_file(target, track)) {
+            if (is_same_file(target, track)) {
                 d.errore = "il file di uscita " + nome_stampabile(target) + " è una delle tracce da riparare";
                 return d;
             }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "repair/file_io.h"
 
 namespace lurendo::cli {
 
@@ -15,8 +14,8 @@ struct Destinazioni {
 };
 
 // One track: -o FILE ("-": standard output), or out.gpx in the current folder. Several: each under its own
-// file name in the folder -o names. A target that is one of the inputs as `files` sees them, or two tracks
-// of the same name, are refused.
-Destinazioni destinazioni(const Opzioni& opzioni, FileSystem& files);
+// file name in the folder -o names. A target that is one of the inputs, or two tracks of the same name, are
+// refused.
+Destinazioni destinazioni(const Opzioni& opzioni);
 
 }  // namespace lurendo::cli

@@ -15,14 +15,14 @@
 #include <string_view>
 
 #include "repair/output_document.h"
+#include "run/report.h"
 #include "run/run.h"
-#include "run/status_text.h"
 #include "tests/support/memory_files.h"
 
 namespace {
 
 using lurendo::Esito;
-using lurendo::RisultatoRun;
+using lurendo::RisultatoEsecuzione;
 
 const std::string kInput = "in.gpx";
 const std::string kOutput = "out.gpx";
@@ -136,7 +136,7 @@ void check_figures(const lurendo::TestiCifre& f) {
 }
 
 struct Run {
-    RisultatoRun result;
+    RisultatoEsecuzione result;
     std::string output;  // out.gpx after the run
 };
 
@@ -153,8 +153,8 @@ Run run_in_blocks(std::string_view input, size_t read_block) {
         check(righe > last_reported, "line count reported going back or repeated");
         last_reported = righe;
     };
-    Run run{lurendo::esegui_run(kInput, kOutput, callbacks, files), {}};
-    const RisultatoRun& r = run.result;
+    Run run{lurendo::esegui(kInput, kOutput, callbacks, files), {}};
+    const RisultatoEsecuzione& r = run.result;
 
     // Bytes in memory are always read to their end and always written: only these two endings remain.
     check(r.esito == Esito::Eseguito || r.esito == Esito::NessunPunto, "run did not complete",
@@ -188,7 +188,7 @@ bool same_bits(double a, double b) {
     return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
 
-bool same_figures(const RisultatoRun& a, const RisultatoRun& b) {
+bool same_figures(const RisultatoEsecuzione& a, const RisultatoEsecuzione& b) {
     if (a.totali.has_value() != b.totali.has_value() || a.cifre.has_value() != b.cifre.has_value())
         return false;
     if (a.totali && !(same_bits(a.totali->tempo_tot, b.totali->tempo_tot) &&

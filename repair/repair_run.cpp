@@ -88,19 +88,19 @@ class TemporaryGuard {
 }  // namespace
 
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
-                   const RunCallbacks& callbacks, FileSystem& files,
+                   const RepairCallbacks& callbacks, FileSystem& files,
                    const std::function<void(const PointStore&)>& alongside) {
     Riparazione result;
     errno = 0;
     std::unique_ptr<InputFile> input = files.open_input(input_path);
     if (!input) {
-        result.esito = Esito::AperturaFallita;
+        result.esito = EsitoRiparazione::AperturaFallita;
         result.errore = errno;
         return result;
     }
 
     if (files.same_file(input_path, output_path)) {
-        result.esito = Esito::UscitaUgualeIngresso;
+        result.esito = EsitoRiparazione::UscitaUgualeIngresso;
         return result;
     }
 
@@ -113,7 +113,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     const bool in_place = file && file->in_place();
     OutputWriter output(std::move(file));
     Alongside work(alongside, result.store);
-    const auto fail = [&](Esito esito, int error) {
+    const auto fail = [&](EsitoRiparazione esito, int error) {
         work.finish(false);
         output.abandon();
         result.esito = esito;
@@ -140,7 +140,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     for (;;) {
         if (callbacks.annullato && callbacks.annullato()) {
             result.righe = reader.lines();
-            return fail(Esito::Interrotto, 0);
+            return fail(EsitoRiparazione::Interrotto, 0);
         }
         errno = 0;
         const long n = input->read(buffer.get(), capacity);
@@ -149,7 +149,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         if (n < 0) {
             const int error = errno;
             result.righe = reader.lines();
-            return fail(Esito::LetturaFallita, error);
+            return fail(EsitoRiparazione::LetturaFallita, error);
         }
         if (n == 0)
             break;
@@ -168,7 +168,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     report();
     result.blocchi = pipeline.blocchi();
     if (result.blocchi == 0)
-        return fail(Esito::NessunPunto, 0);
+        return fail(EsitoRiparazione::NessunPunto, 0);
 
     for (const std::string_view footer : footer_lines())
         output.riga(footer);
@@ -182,7 +182,7 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
         written = true;  // a device, a FIFO or standard output: every byte has gone in already
     } else if (callbacks.annullato && callbacks.annullato()) {
         // Asked to stop while the document was put on the disk: the old output still stands, and stays.
-        return fail(Esito::Interrotto, 0);
+        return fail(EsitoRiparazione::Interrotto, 0);
     } else {
         errno = 0;
         written = files.replace(temp_path, output_path);
@@ -192,8 +192,8 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     }
     work.finish(true);
     if (!written)
-        return fail(Esito::ScritturaFallita, write_error);
-    result.esito = Esito::Eseguito;
+        return fail(EsitoRiparazione::ScritturaFallita, write_error);
+    result.esito = EsitoRiparazione::Eseguito;
     return result;
 }
 

@@ -10,7 +10,7 @@
 
 namespace lurendo {
 
-enum class Esito {
+enum class EsitoRiparazione {
     Eseguito,              // the input was read and the output replaced
     AperturaFallita,       // the input could not be opened
     LetturaFallita,        // reading the input failed before its end
@@ -21,7 +21,7 @@ enum class Esito {
     UscitaUgualeIngresso,  // the output would replace the input itself: refused before anything is written
 };
 
-struct RunCallbacks {
+struct RepairCallbacks {
     // Lines read so far: at most once per block of input read, and always with the final count. May be empty.
     std::function<void(int64_t righe)> avanzamento;
     // Asked between blocks of input and once more just before the finished document replaces the output;
@@ -30,7 +30,7 @@ struct RunCallbacks {
 };
 
 struct Riparazione {
-    Esito esito = Esito::Interrotto;
+    EsitoRiparazione esito = EsitoRiparazione::Interrotto;
     int errore = 0;       // errno behind a failure, 0 when unknown
     int64_t righe = 0;    // input lines read
     int64_t blocchi = 0;  // track point blocks completed
@@ -46,7 +46,7 @@ struct Riparazione {
 // the store through `available`), otherwise once the input is read; either way it has returned when
 // `ripara` does.
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
-                   const RunCallbacks& callbacks, FileSystem& files,
+                   const RepairCallbacks& callbacks, FileSystem& files,
                    const std::function<void(const PointStore&)>& alongside = {});
 
 }  // namespace lurendo

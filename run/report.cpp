@@ -5,7 +5,7 @@
 
 #include "common/numbers.h"
 #include "run/run.h"
-#include "run/status_text.h"
+#include "run/stats_results.h"
 #include "stats/figures.h"
 
 namespace lurendo {
@@ -49,14 +49,14 @@ Voce testo(const char* chiave, const char* titolo, std::string text) {
 
 Voce distanza(const char* chiave, const char* titolo, double metres) {
     Voce v = voce(TipoVoce::Cifra, chiave, titolo, metres);
-    v.testo = formato_distanza(metres);
+    v.testo = stats::formato_distanza(metres);
     v.numero = v.testo.substr(0, v.testo.find(' '));
     return v;
 }
 
 Voce tempo(const char* chiave, const char* titolo, double seconds) {
     Voce v = voce(TipoVoce::Cifra, chiave, titolo, seconds);
-    v.testo = formato_tempo(seconds);
+    v.testo = stats::formato_tempo(seconds);
     v.numero = v.testo;
     return v;
 }
@@ -127,7 +127,7 @@ std::optional<double> share_planing(const Totali& t) {
 
 }  // namespace
 
-std::vector<Voce> voci_risultato(const RisultatoRun& r) {
+std::vector<Voce> voci_risultato(const RisultatoEsecuzione& r) {
     std::vector<Voce> voci;
     voci.push_back(testo("lbl_risultato", "Stato", testo_stato(r)));
     voci.push_back(testo("motivo", "Motivo", r.motivo));
@@ -142,9 +142,9 @@ std::vector<Voce> voci_risultato(const RisultatoRun& r) {
     return voci;
 }
 
-std::vector<Voce> voci_somma(const std::vector<RisultatoRun>& risultati) {
+std::vector<Voce> voci_somma(const std::vector<RisultatoEsecuzione>& risultati) {
     Totali sum;
-    for (const RisultatoRun& r : risultati) {
+    for (const RisultatoEsecuzione& r : risultati) {
         if (r.esito != Esito::Eseguito || !r.totali)
             continue;
         sum.tempo_tot += r.totali->tempo_tot;
@@ -303,6 +303,47 @@ std::string motivo_errore(int errore, bool uscita) {
         default:
             return {};
     }
+}
+
+namespace {
+
+std::string with_reason(std::string_view text, const std::string& path, const std::string& reason) {
+    std::string status = std::string(text) + nome_stampabile(path);
+    if (!reason.empty())
+        status += " (" + reason + ")";
+    return status;
+}
+
+}  // namespace
+
+std::string testo_avanzamento(int64_t righe) {
+    return std::string(kLinesReadText) + std::to_string(righe);
+}
+
+std::string testo_stato(const RisultatoEsecuzione& r) {
+    switch (r.esito) {
+        case Esito::Eseguito:
+            return std::string(kDoneText) + nome_stampabile(r.uscita);
+        case Esito::AperturaFallita:
+            return with_reason(kOpenErrorText, r.ingresso, r.motivo);
+        case Esito::LetturaFallita:
+            return with_reason(kReadErrorText, r.ingresso, r.motivo);
+        case Esito::ScritturaFallita:
+            return with_reason(kWriteErrorText, r.uscita, r.motivo);
+        case Esito::NessunPunto:
+            return std::string(kNoPointsText) + nome_stampabile(r.ingresso);
+        case Esito::MemoriaInsufficiente:
+            return std::string(kNoMemoryText) + nome_stampabile(r.ingresso);
+        case Esito::UscitaUgualeIngresso:
+            return std::string(kSameFileText) + nome_stampabile(r.ingresso);
+        case Esito::Interrotto:
+            break;
+    }
+    return std::string(kCancelledText);
+}
+
+bool fallito(const RisultatoEsecuzione& r) {
+    return r.esito != Esito::Eseguito && r.esito != Esito::Interrotto;
 }
 
 }  // namespace lurendo

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "repair/repair_run.h"
-#include "run/statistics_pass.h"
+#include "run/outcome.h"
+#include "run/results.h"
 
 namespace lurendo {
 
-struct RisultatoRun;
+struct RisultatoEsecuzione;
 
 enum class TipoVoce {
     Testo,       // the status line, the reason of a failure: text only
@@ -41,11 +41,11 @@ struct Voce {
 // The entries of a finished run, in their order: "lbl_risultato", "motivo", the four figures, the seven
 // speed results, "planata_percento", "fonte_velocita", "intervallo_mediano_s". A run without figures has
 // the two texts only.
-std::vector<Voce> voci_risultato(const RisultatoRun& risultato);
+std::vector<Voce> voci_risultato(const RisultatoEsecuzione& risultato);
 
 // The figures of the summed totals of the runs that completed (speed results do not add up; the share of
 // time planing does).
-std::vector<Voce> voci_somma(const std::vector<RisultatoRun>& risultati);
+std::vector<Voce> voci_somma(const std::vector<RisultatoEsecuzione>& risultati);
 
 // The entry with key `chiave`, or nullptr.
 const Voce* trova_voce(const std::vector<Voce>& voci, std::string_view chiave);
@@ -75,5 +75,28 @@ std::string nome_stampabile(std::string_view nome);
 // The reason behind an errno value of a failed run, in Italian words ("permesso negato"); empty when there
 // is no reason worth telling. For an output, a missing path means a missing folder.
 std::string motivo_errore(int errore, bool uscita = false);
+
+// The status line's texts, made from a run's progress and its result; every front end shows these.
+inline constexpr std::string_view kLinesReadText = "Righe elaborate: ";
+inline constexpr std::string_view kDoneText = "Procedura eseguita. File: ";
+inline constexpr std::string_view kOpenErrorText = "Errore: impossibile aprire il file ";
+inline constexpr std::string_view kReadErrorText = "Errore durante la lettura del file ";
+inline constexpr std::string_view kWriteErrorText = "Errore: impossibile scrivere il file ";
+inline constexpr std::string_view kNoPointsText = "Errore: nessun punto di traccia nel file ";
+inline constexpr std::string_view kNoMemoryText = "Errore: memoria insufficiente per il file ";
+inline constexpr std::string_view kSameFileText =
+    "Errore: il file di uscita coincide con il file da riparare ";
+inline constexpr std::string_view kCancelledText =
+    "Elaborazione interrotta: il file di uscita non è stato modificato.";
+
+// "Righe elaborate: N".
+std::string testo_avanzamento(int64_t righe);
+
+// The final status text: the outcome, the path it concerns (printable: control characters escaped) and,
+// for a failure, the reason in parentheses.
+std::string testo_stato(const RisultatoEsecuzione& risultato);
+
+// True when the run ended in an error about its files or its content (not when it was stopped).
+bool fallito(const RisultatoEsecuzione& risultato);
 
 }  // namespace lurendo

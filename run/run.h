@@ -1,21 +1,20 @@
-// One run, as the window and the command line start it: repair the track, then the statistics over the
-// kept points, ending in one typed result.
+// One run, as the window, the command line and the page start it: repair the track, then the statistics
+// over the kept points, ending in one typed result and its report. The only door front ends use.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "repair/file_io.h"
-#include "repair/repair_run.h"
+#include "run/outcome.h"
 #include "run/report.h"
-#include "run/statistics_pass.h"
-#include "stats/figures.h"
-#include "stats/totals.h"
+#include "run/results.h"
 
 namespace lurendo {
 
-struct RisultatoRun {
+struct RisultatoEsecuzione {
     Esito esito = Esito::Interrotto;
     std::string ingresso;  // the input path as given
     std::string uscita;    // the output path as given
@@ -35,16 +34,21 @@ struct RisultatoRun {
     std::vector<Voce> voci;                    // the report every front end lays out
 };
 
-// The result of a finished repair pass, with `totali`, the statistics over its kept points.
-RisultatoRun risultato_run(const Riparazione& riparazione, const std::string& ingresso,
-                           const std::string& uscita, const Statistiche& statistiche);
-
 // Every run starts afresh: nothing of an earlier run counts. An allocation failure anywhere in the run
-// ends it as a failure of its own (MemoriaInsufficiente) with the old output untouched.
-RisultatoRun esegui_run(const std::string& ingresso, const std::string& uscita,
-                        const RunCallbacks& callbacks = {}, FileSystem& files = system_file_system());
+// ends it as a failure of its own (MemoriaInsufficiente) with the old output untouched. An output named
+// kStandardOutput ("-") is the process's standard output.
+RisultatoEsecuzione esegui(const std::string& ingresso, const std::string& uscita,
+                           const RunCallbacks& callbacks = {});
+
+// The next bytes of a track held by the caller: the count, 0 at its end, negative on a read error.
+using TrackReader = std::function<long(char* buffer, size_t capacity)>;
+
+// A run that touches no disk (the web page): the track named `nome` comes from `leggi`, `byte` long, and
+// the repaired document, when the run is done, is handed over in `out_gpx` (empty otherwise).
+RisultatoEsecuzione esegui_in_memoria(const std::string& nome, const TrackReader& leggi, size_t byte,
+                                      const RunCallbacks& callbacks, std::string& out_gpx);
 
 // The result of a run that could not go on for lack of memory.
-RisultatoRun risultato_senza_memoria(const std::string& ingresso, const std::string& uscita);
+RisultatoEsecuzione risultato_senza_memoria(const std::string& ingresso, const std::string& uscita);
 
 }  // namespace lurendo

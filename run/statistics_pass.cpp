@@ -5,11 +5,17 @@
 
 #include "repair/coordinates.h"
 #include "repair/filter.h"
+#include "run/stats_results.h"
 #include "stats/leg.h"
 
 namespace lurendo {
 
 namespace {
+
+using stats::CalcoloVelocita;
+using stats::kKmhPerMs;
+using stats::PuntoTrig;
+using stats::Tratto;
 
 double degrees(int64_t units) {
     return static_cast<double>(units) / kNanoDegrees;
@@ -28,7 +34,7 @@ bool is_spike(std::optional<double> kmh, std::optional<double> device_kmh) {
 }
 
 PuntoTrig trig_of(const PuntoConservato& punto) {
-    return trig_punto(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
+    return stats::trig_punto(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
 }
 
 // The speed results twice: from the positions, and with the device's speed where a leg has one. Until the
@@ -54,8 +60,8 @@ class BothResults {
         positions_.tratto(leg, fine, ora);
     }
     void give(Statistiche& s) const {
-        s.velocita_posizioni = positions_.risultati();
-        s.velocita = device_ ? device_->risultati() : s.velocita_posizioni;
+        s.velocita_posizioni = risultati_di(positions_.risultati());
+        s.velocita = device_ ? risultati_di(device_->risultati()) : s.velocita_posizioni;
         s.fonte = with_device_ == 0      ? FonteVelocita::Posizioni
                   : without_device_ == 0 ? FonteVelocita::Doppler
                                          : FonteVelocita::Misto;
@@ -118,10 +124,11 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     int64_t ready = store.available(1);
     if (ready < 1)
         return result;
+    stats::Totali totals;
     BothResults speeds;
     MedianInterval interval;
-    CostruttoreProfilo profile;
-    CostruttorePercorso shape;
+    stats::CostruttoreProfilo profile;
+    stats::CostruttorePercorso shape;
     PuntoConservato previous_point = store.punto(1);
     PuntoTrig previous = trig_of(previous_point);
     OraDelGiorno previous_time = previous_point.ora;
@@ -147,10 +154,10 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             speeds.inizio(next, seconds_of_day(next_time));
             shape.punto(next, true, 0, 0);
         } else {
-            const double t = secondi_tratto(previous_time, next_time);
-            const double d = distanza_km(previous, next);
-            const std::optional<double> v = velocita_da_distanza(d, t);
-            result.totali.aggiungi_tratto(t, v);
+            const double t = stats::secondi_tratto(previous_time, next_time);
+            const double d = stats::distanza_km(previous, next);
+            const std::optional<double> v = stats::velocita_da_distanza(d, t);
+            totals.aggiungi_tratto(t, v);
             interval.add(t);
             const std::optional<double> device =
                 next_point.velocita_gps ? std::optional<double>(*next_point.velocita_gps * kKmhPerMs)
@@ -173,8 +180,9 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     }
     speeds.give(result);
     result.intervallo_mediano = interval.median();
-    result.profilo = profile.profilo();
-    result.percorso = shape.percorso();
+    result.totali = totali_di(totals);
+    result.profilo = profilo_di(profile.profilo());
+    result.percorso = percorso_di(shape.percorso());
     return result;
 }
 

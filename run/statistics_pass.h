@@ -4,15 +4,9 @@
 #include <optional>
 
 #include "repair/point_store.h"
-#include "stats/speed_profile.h"
-#include "stats/speed_results.h"
-#include "stats/totals.h"
-#include "stats/track_shape.h"
+#include "run/results.h"
 
 namespace lurendo {
-
-// Where the speed results come from: the device's own speed in every leg, in none, or in some.
-enum class FonteVelocita { Doppler, Posizioni, Misto };
 
 struct Statistiche {
     Totali totali;

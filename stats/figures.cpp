@@ -4,7 +4,7 @@
 
 #include "common/numbers.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 std::string formato_tempo(double seconds) {
     const double x = arrotonda(seconds, 1);
@@ -25,4 +25,4 @@ TestiCifre testi_cifre(const Totali& totali) {
             formato_distanza(totali.dist_parz), formato_tempo(totali.tempo_parz)};
 }
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

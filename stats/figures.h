@@ -5,7 +5,7 @@
 
 #include "stats/totals.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 // "h:m:s" of a number of seconds, the seconds with at most one decimal ("0:9:59,5").
 std::string formato_tempo(double seconds);
@@ -21,4 +21,4 @@ struct TestiCifre {
 };
 TestiCifre testi_cifre(const Totali& totali);
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

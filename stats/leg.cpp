@@ -5,7 +5,7 @@
 #include "common/numbers.h"
 #include "common/portable_math.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 namespace {
 
@@ -61,4 +61,4 @@ std::optional<double> velocita_da_distanza(double d, double t) {
     return std::fabs(arrotonda(raw, 1));
 }
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

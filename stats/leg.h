@@ -5,7 +5,7 @@
 
 #include "common/time_of_day.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 // Seconds between two times of day. Falls back to 2 s when either time is unreadable. A gap of more than
 // half a day is taken as a step across midnight.
@@ -33,4 +33,4 @@ std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, do
 // The same for a leg whose great-circle distance `d_km` is known.
 std::optional<double> velocita_da_distanza(double d_km, double t);
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

@@ -5,7 +5,7 @@
 
 #include "stats/totals.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 void CostruttoreProfilo::tratto(double t, double v) {
     if (!(t > 0) || !std::isfinite(t))
@@ -83,4 +83,4 @@ ProfiloVelocita CostruttoreProfilo::profilo() const {
     return p;
 }
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

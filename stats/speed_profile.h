@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-namespace lurendo {
+namespace lurendo::stats {
 
 struct ColonnaProfilo {
     double tempo = 0;  // seconds of legs in the column
@@ -54,4 +54,4 @@ class CostruttoreProfilo {
     ProfiloVelocita profile_;
 };
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

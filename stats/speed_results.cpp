@@ -5,7 +5,7 @@
 
 #include "stats/totals.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 namespace {
 
@@ -319,4 +319,4 @@ RisultatiVelocita CalcoloVelocita::risultati() const {
     return r;
 }
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

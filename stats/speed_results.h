@@ -10,7 +10,7 @@
 
 #include "stats/leg.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 inline constexpr double kSenzaOra = std::numeric_limits<double>::quiet_NaN();
 
@@ -137,4 +137,4 @@ class CalcoloVelocita {
     double keyed_for_ = -1;             // the best speed (m/s) the keys were made with
 };
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

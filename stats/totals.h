@@ -3,7 +3,7 @@
 
 #include <optional>
 
-namespace lurendo {
+namespace lurendo::stats {
 
 inline constexpr double kPlaningSpeed = 18;  // km/h; faster legs count "In Planata"
 inline constexpr double kKmhPerMs = 3.6;
@@ -27,4 +27,4 @@ struct Totali {
     }
 };
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

@@ -6,7 +6,7 @@
 
 #include "stats/totals.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 namespace {
 
@@ -171,4 +171,4 @@ Percorso CostruttorePercorso::percorso() const {
     return result;
 }
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

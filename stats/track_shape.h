@@ -9,7 +9,7 @@
 
 #include "stats/leg.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 
 struct VerticePercorso {
     double est = 0;       // m east of the first point
@@ -62,4 +62,4 @@ class CostruttorePercorso {
     std::vector<Vertex> vertices_;
 };
 
-}  // namespace lurendo
+}  // namespace lurendo::stats

@@ -13,7 +13,8 @@
 #include "app/form1.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
-#include "cli/report.h"
+#include "run/report_json.h"
+#include "run/report_tables.h"
 #include "test_support.h"
 #include "window_test_support.h"
 
@@ -181,7 +182,7 @@ TEST_F(SpeedView, TheProfileFollowsTheTablesUnit) {
 // is an exact half in binary: the decimal rounding takes it to the even 12,2, where a plain "%.1f" on
 // the one side and Qt's formatting on the other once disagreed.
 TEST(SpeedTexts, TheWindowsTableAndTheCommandLineAgreeOnAnExactHalf) {
-    RisultatoRun r;
+    RisultatoEsecuzione r;
     r.esito = Esito::Eseguito;
     r.totali = Totali{};
     r.velocita.due_s = 12.25;
@@ -191,7 +192,7 @@ TEST(SpeedTexts, TheWindowsTableAndTheCommandLineAgreeOnAnExactHalf) {
     QWidget parent;
     TabellaVelocita table(&parent);
     table.mostra(r);
-    const std::string cli_text = cli::tabella_velocita(r);
+    const std::string cli_text = tabella_velocita(r);
     for (const auto& [row, expected] : {std::pair{"2 s", "12,2"}, {"10 s", "12,8"}, {"500 m", "0,0"}}) {
         EXPECT_EQ(table.valore(row).toStdString(), expected) << row;
         const size_t line = cli_text.find(std::string(row) + " ");

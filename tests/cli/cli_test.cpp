@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli_runner.h"
-#include "common/version.h"
+#include "run/version.h"
 #include "test_support.h"
 
 namespace lurendo {

@@ -90,7 +90,7 @@ std::string track(int points, double noise,
     return test::canonical_document(text);
 }
 
-RisultatoRun run_text(const std::string& document) {
+RisultatoEsecuzione run_text(const std::string& document) {
     test::TempDir dir;
     return test::run_bytes(dir, document).report;
 }
@@ -98,7 +98,7 @@ RisultatoRun run_text(const std::string& document) {
 TEST(DeviceSpeedRuns, AConstantDeviceSpeedIsTheResultExactlyWhateverThePositionsDo) {
     const std::string document =
         track(4000, 3, [](int) { return std::optional<std::string>("<gpxdata:speed>8.5</gpxdata:speed>"); });
-    const RisultatoRun r = run_text(document);
+    const RisultatoEsecuzione r = run_text(document);
     ASSERT_TRUE((r.esito == Esito::Eseguito));
     EXPECT_TRUE((r.fonte == FonteVelocita::Doppler));
     const double kmh = 8.5 * 3.6;
@@ -109,7 +109,7 @@ TEST(DeviceSpeedRuns, AConstantDeviceSpeedIsTheResultExactlyWhateverThePositions
     }
     // The noisy positions give faster short runs, and they still count for the totals.
     EXPECT_GT(*r.velocita_posizioni.due_s, kmh + 1);
-    const RisultatoRun without = run_text(track(4000, 3, [](int) { return std::nullopt; }));
+    const RisultatoEsecuzione without = run_text(track(4000, 3, [](int) { return std::nullopt; }));
     EXPECT_EQ(r.totali->dist_tot, without.totali->dist_tot);
     EXPECT_EQ(r.velocita_posizioni.due_s, without.velocita.due_s);
     EXPECT_TRUE((without.fonte == FonteVelocita::Posizioni));
@@ -126,9 +126,9 @@ TEST(DeviceSpeedRuns, SpeedsOnAlternatePointsOrUnreadableOnesMakeAMixedSource) {
     const auto one_unreadable = [](int i) {
         return std::optional<std::string>(i == 100 ? "<speed>-10</speed>" : "<speed>10</speed>");
     };
-    const RisultatoRun r = run_text(track(200, 0, one_unreadable));
+    const RisultatoEsecuzione r = run_text(track(200, 0, one_unreadable));
     EXPECT_TRUE((r.fonte == FonteVelocita::Misto));
-    const RisultatoRun all =
+    const RisultatoEsecuzione all =
         run_text(track(200, 0, [](int) { return std::optional<std::string>("<speed>10</speed>"); }));
     EXPECT_TRUE((all.fonte == FonteVelocita::Doppler));
     EXPECT_NEAR(*all.velocita.dieci_s, 36, 1e-9);

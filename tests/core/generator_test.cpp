@@ -14,8 +14,8 @@
 #include "bench/gpx_layout.h"
 #include "bench/session_simulator.h"
 #include "bench/track_generator.h"
+#include "run/report.h"
 #include "run/run.h"
-#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo::bench {
@@ -169,7 +169,7 @@ TEST(TrackGenerator, DeviceSpeedsAddALinePerPointAndBecomeTheResults) {
     EXPECT_EQ(lines, crlf_lines(generate(plain)));
 
     test::TempDir dir;
-    const RisultatoRun r = test::run_bytes(dir, generate(with)).report;
+    const RisultatoEsecuzione r = test::run_bytes(dir, generate(with)).report;
     EXPECT_TRUE((r.fonte == FonteVelocita::Doppler));
     ASSERT_TRUE(r.velocita.due_s.has_value());
     EXPECT_LE(*r.velocita.due_s, fastest + 1e-9);
@@ -259,7 +259,7 @@ TEST(TrackGenerator, RepairToolReadsTheHourAsTheSessionItIs) {
     const std::string input = dir.file("session.gpx");
     test::write_file(input, generate({.points = 3600, .seed = 7, .spikes = 3}));
     const test::RunCapture r = test::run_paths(input, dir.file("out.gpx"));
-    const RisultatoRun& report = r.report;
+    const RisultatoEsecuzione& report = r.report;
     ASSERT_EQ(report.esito, Esito::Eseguito);
     EXPECT_EQ(report.righe, 5 + 4 * 3600 + 3);
     // Each spike and the point after it are dropped; the clock still covers the whole hour.

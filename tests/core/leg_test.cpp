@@ -11,7 +11,7 @@
 
 #include "test_support.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 namespace {
 
 constexpr double kRadius = 6378.7;
@@ -134,4 +134,4 @@ TEST(Distance, TheSamePlaceIsZeroAndEitherOrderTheSame) {
 }
 
 }  // namespace
-}  // namespace lurendo
+}  // namespace lurendo::stats

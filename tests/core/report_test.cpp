@@ -22,7 +22,7 @@ std::vector<std::string> keys_of(const std::vector<Voce>& voci) {
 
 TEST(Report, TheWorkedRunsEntriesComeInTheirOrderWithTheirTexts) {
     test::TempDir dir;
-    const RisultatoRun r = test::run_bytes(dir, read_file(test::data_file("worked.gpx"))).report;
+    const RisultatoEsecuzione r = test::run_bytes(dir, read_file(test::data_file("worked.gpx"))).report;
     EXPECT_EQ(keys_of(r.voci),
               (std::vector<std::string>{"lbl_risultato", "motivo", "dist_tot", "tempo_tot", "dist_parz",
                                         "tempo_parz", "2s", "10s", "5x10s", "500m", "alpha500", "miglio",
@@ -58,12 +58,12 @@ TEST(Report, SpeedsAreRoundedOnceByTheDecimalRounding) {
 }
 
 TEST(Report, TheSumHoldsOnlyTheCompletedRuns) {
-    RisultatoRun done;
+    RisultatoEsecuzione done;
     done.esito = Esito::Eseguito;
     done.totali = Totali{100, 500, 50, 400};
-    RisultatoRun not_written = done;  // figures, but its output failed
+    RisultatoEsecuzione not_written = done;  // figures, but its output failed
     not_written.esito = Esito::ScritturaFallita;
-    RisultatoRun empty;
+    RisultatoEsecuzione empty;
     empty.esito = Esito::NessunPunto;
     const std::vector<Voce> sum = voci_somma({done, not_written, empty, done});
     EXPECT_EQ(trova_voce(sum, "tempo_tot")->valore, 200);
@@ -124,7 +124,7 @@ TEST(Report, RunningOutOfMemoryLeavesTheOldOutputAndNoTemporary) {
     const auto names = test::names_in(dir.path());
     for (const long after : {100L, 1L << 20, 3L << 20}) {
         MemoryHungryFiles files(after);
-        const RisultatoRun r = esegui_run(dir.file("in.gpx"), dir.file("out.gpx"), {}, files);
+        const RisultatoEsecuzione r = esegui(dir.file("in.gpx"), dir.file("out.gpx"), {}, files);
         EXPECT_TRUE((r.esito == Esito::MemoriaInsufficiente)) << after;
         EXPECT_FALSE(r.totali.has_value());
         EXPECT_EQ(trova_voce(r.voci, "lbl_risultato")->testo,

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "run/status_text.h"
+#include "run/report.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -92,8 +92,9 @@ class RunFiles : public ::testing::Test {
         write_file(in, read_file(data_file("worked.gpx")));
         write_file(out, kOld);
     }
-    RisultatoRun run(const std::string& input, const std::string& output,
-                     FileSystem& files = system_file_system(), const std::function<bool()>& cancelled = {}) {
+    RisultatoEsecuzione run(const std::string& input, const std::string& output,
+                            FileSystem& files = system_file_system(),
+                            const std::function<bool()>& cancelled = {}) {
         test::RunCapture capture = test::run_paths(input, output, files, cancelled);
         statuses = capture.statuses;
         n_punti = capture.store.n_punti();
@@ -103,7 +104,7 @@ class RunFiles : public ::testing::Test {
         EXPECT_EQ(read_file(out), kOld);
         EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"})) << "no temporary left";
     }
-    void expect_worked_figures(const RisultatoRun& report) const {
+    void expect_worked_figures(const RisultatoEsecuzione& report) const {
         ASSERT_TRUE(report.cifre.has_value());
         EXPECT_EQ(report.cifre->dist_tot, "0,03 km");
         EXPECT_EQ(report.cifre->tempo_tot, "0:0:8");
@@ -120,7 +121,7 @@ class RunFiles : public ::testing::Test {
 };
 
 TEST_F(RunFiles, ASuccessfulRunReplacesTheWholeOldOutputAndLeavesNothingElse) {
-    const RisultatoRun report = run(in, out);
+    const RisultatoEsecuzione report = run(in, out);
     EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"in.gpx", "out.gpx"}));
@@ -129,7 +130,7 @@ TEST_F(RunFiles, ASuccessfulRunReplacesTheWholeOldOutputAndLeavesNothingElse) {
 
 TEST_F(RunFiles, AMissingInputSaysSoAndTouchesNothing) {
     const std::string missing = dir.file("missing.gpx");
-    const RisultatoRun report = run(missing, out);
+    const RisultatoEsecuzione report = run(missing, out);
     EXPECT_THAT(statuses,
                 ElementsAre("Errore: impossibile aprire il file " + missing + " (file inesistente)"));
     EXPECT_EQ(testo_stato(report), statuses.back());
@@ -140,7 +141,7 @@ TEST_F(RunFiles, AMissingInputSaysSoAndTouchesNothing) {
 }
 
 TEST_F(RunFiles, AFolderAsInputCannotBeOpened) {
-    const RisultatoRun report = run(dir.path().string(), out);
+    const RisultatoEsecuzione report = run(dir.path().string(), out);
     EXPECT_THAT(statuses, ElementsAre("Errore: impossibile aprire il file " + dir.path().string() +
                                       " (è una cartella)"));
     EXPECT_FALSE(report.cifre.has_value());
@@ -151,7 +152,7 @@ TEST_F(RunFiles, AReadErrorBeforeTheEndSaysSoAndTouchesNothing) {
     FlakyFiles files;
     files.fail_read_after = 300;
     files.chunk = 100;
-    const RisultatoRun report = run(in, out, files);
+    const RisultatoEsecuzione report = run(in, out, files);
     EXPECT_EQ(statuses.back(), "Errore durante la lettura del file " + in);
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
     EXPECT_FALSE(report.cifre.has_value());
@@ -161,7 +162,7 @@ TEST_F(RunFiles, AReadErrorBeforeTheEndSaysSoAndTouchesNothing) {
 
 TEST_F(RunFiles, AnOutputFolderThatDoesNotExistSaysSoButTheFiguresAreComputed) {
     const std::string nowhere = dir.file("missing/out.gpx");
-    const RisultatoRun report = run(in, nowhere);
+    const RisultatoEsecuzione report = run(in, nowhere);
     EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + nowhere + " (cartella inesistente)");
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
     EXPECT_TRUE(report.totali.has_value());
@@ -174,7 +175,7 @@ TEST_F(RunFiles, AnOutputFolderThatDoesNotExistSaysSoButTheFiguresAreComputed) {
 TEST_F(RunFiles, AFailedCloseRemovesTheTemporaryAndKeepsTheOldOutput) {
     FlakyFiles files;
     files.fail_close = true;
-    const RisultatoRun report = run(in, out, files);
+    const RisultatoEsecuzione report = run(in, out, files);
     EXPECT_EQ(statuses.back(), "Errore: impossibile scrivere il file " + out);
     EXPECT_FALSE((report.esito == Esito::Eseguito));
     expect_worked_figures(report);
@@ -190,7 +191,7 @@ TEST_F(RunFiles, AnInputWithoutAnyTrackPointIsAnErrorAndKeepsTheOldOutput) {
         noise.push_back(static_cast<char>((i * 7919 + 13) % 251));
     for (const std::string& content : {std::string(), noise, std::string("<gpx><trk><trkpt lat=\"1\"")}) {
         write_file(in, content);
-        const RisultatoRun report = run(in, out);
+        const RisultatoEsecuzione report = run(in, out);
         EXPECT_EQ(report.esito, Esito::NessunPunto);
         EXPECT_EQ(statuses.back(), "Errore: nessun punto di traccia nel file " + in);
         EXPECT_TRUE(fallito(report));
@@ -231,7 +232,7 @@ TEST_F(RunFiles, AReplacedOutputKeepsItsOwnerAndSetIdBits) {
 }
 
 TEST_F(RunFiles, AStoppedRunKeepsTheOldOutput) {
-    const RisultatoRun report = run(in, out, system_file_system(), [] { return true; });
+    const RisultatoEsecuzione report = run(in, out, system_file_system(), [] { return true; });
     EXPECT_TRUE((report.esito == Esito::Interrotto));
     EXPECT_FALSE(report.cifre.has_value());
     EXPECT_THAT(statuses, Not(Contains(HasSubstr("Procedura eseguita"))));
@@ -248,7 +249,7 @@ TEST_F(RunFiles, AnOutputThatIsTheInputIsRefusedBeforeAnythingIsWritten) {
     std::filesystem::create_hard_link(out, hard);
     const std::set<std::string> before = names_in(std::filesystem::path(out).parent_path());
     for (const std::string& input : {out, link, hard}) {
-        const RisultatoRun report = run(input, out);
+        const RisultatoEsecuzione report = run(input, out);
         EXPECT_TRUE((report.esito == Esito::UscitaUgualeIngresso)) << input;
         EXPECT_FALSE(report.totali.has_value());
         EXPECT_EQ(trova_voce(report.voci, "lbl_risultato")->testo,
@@ -267,14 +268,14 @@ TEST_F(RunFiles, ReadsInSmallChunksGiveTheSameRun) {
     }
     input += "<trkpt lat=\"45.5126\" lon=\"10.7126\"><time>2009-07-14T15:04:13Z</time></trkpt>";
     write_file(in, input);
-    const RisultatoRun whole = run(in, out);
+    const RisultatoEsecuzione whole = run(in, out);
     const std::string expected = read_file(out);
     ASSERT_TRUE((whole.esito == Esito::Eseguito));
     ASSERT_EQ(n_punti, 4);
     for (const size_t chunk : {1, 2, 3, 5, 64}) {
         FlakyFiles files;
         files.chunk = chunk;
-        const RisultatoRun report = run(in, out, files);
+        const RisultatoEsecuzione report = run(in, out, files);
         EXPECT_EQ(read_file(out), expected) << "chunk " << chunk;
         EXPECT_EQ(report.righe, whole.righe) << "chunk " << chunk;
         EXPECT_EQ(n_punti, 4) << "chunk " << chunk;

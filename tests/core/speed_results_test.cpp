@@ -10,7 +10,7 @@
 #include "stats/speed_profile.h"
 #include "stats/speed_results.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 namespace {
 
 constexpr double kMetresPerDegree = 6378700 * std::numbers::pi / 180;  // on the sphere the legs use
@@ -441,4 +441,4 @@ TEST(SpeedProfile, ALongLegSpreadsItsTimeOverTheColumnsItSpans) {
 }
 
 }  // namespace
-}  // namespace lurendo
+}  // namespace lurendo::stats

@@ -10,6 +10,7 @@
 #include "repair/point_store.h"
 #include "run/run.h"
 #include "run/statistics_pass.h"
+#include "run/stats_results.h"
 #include "stats/figures.h"
 #include "test_support.h"
 
@@ -18,45 +19,9 @@ namespace {
 
 using test::store_point;
 
-TEST(TimeLabel, WholeSecondsAsHoursMinutesSecondsWithoutLeadingZeros) {
-    EXPECT_EQ(formato_tempo(0), "0:0:0");
-    EXPECT_EQ(formato_tempo(4), "0:0:4");
-    EXPECT_EQ(formato_tempo(59), "0:0:59");
-    EXPECT_EQ(formato_tempo(3700), "1:1:40");
-    EXPECT_EQ(formato_tempo(36000), "10:0:0");
-    EXPECT_EQ(formato_tempo(86398), "23:59:58");
-    EXPECT_EQ(formato_tempo(90061), "25:1:1");
-}
-
-TEST(TimeLabel, FractionsShowOneDecimalAtMost) {
-    EXPECT_EQ(formato_tempo(599.5), "0:9:59,5");
-    EXPECT_EQ(formato_tempo(8.2), "0:0:8,2");
-    EXPECT_EQ(formato_tempo(3600.04), "1:0:0");
-    EXPECT_EQ(formato_tempo(0.2 + 0.2 + 0.2), "0:0:0,6");  // 0.6000000000000001 in the double
-}
-
-TEST(TimeLabel, TheTotalIsRoundedBeforeItIsSplit) {
-    EXPECT_EQ(formato_tempo(59.96), "0:1:0");
-    EXPECT_EQ(formato_tempo(3599.97), "1:0:0");
-    EXPECT_EQ(formato_tempo(0.04), "0:0:0");
-}
-
-TEST(DistanceLabel, KilometresWithTwoDecimalsAtMost) {
-    EXPECT_EQ(formato_distanza(0), "0 km");
-    EXPECT_EQ(formato_distanza(1234.5), "1,23 km");
-    EXPECT_EQ(formato_distanza(12300), "12,3 km");
-    EXPECT_EQ(formato_distanza(15250), "15,25 km");
-    EXPECT_EQ(formato_distanza(999.4), "1 km");
-    EXPECT_EQ(formato_distanza(34.0), "0,03 km");
-    EXPECT_EQ(formato_distanza(75.0), "0,08 km") << "7.5 hundredths go to the even 8";
-}
-
-TEST(Figures, EachTotalGoesToItsOwnLabel) {
-    const TestiCifre f = testi_cifre(Totali{3700, 1234.5, 59, 15250});
-    EXPECT_EQ(f.tempo_tot, "1:1:40");
-    EXPECT_EQ(f.dist_tot, "1,23 km");
-    EXPECT_EQ(f.tempo_parz, "0:0:59");
-    EXPECT_EQ(f.dist_parz, "15,25 km");
+// The label texts of totals, as a run makes them.
+TestiCifre texts(const Totali& t) {
+    return testi_di(stats::testi_cifre({t.tempo_tot, t.dist_tot, t.tempo_parz, t.dist_parz}));
 }
 
 TEST(StatisticsPass, NoLegWithNoneOrOnePoint) {
@@ -64,7 +29,7 @@ TEST(StatisticsPass, NoLegWithNoneOrOnePoint) {
     EXPECT_EQ(passo_statistiche(store).totali.tempo_tot, 0);
     store_point(store, "45", "10", "10:00:00");
     const Totali totali = passo_statistiche(store).totali;
-    const TestiCifre f = testi_cifre(totali);
+    const TestiCifre f = texts(totali);
     EXPECT_EQ(f.dist_tot, "0 km");
     EXPECT_EQ(f.tempo_tot, "0:0:0");
     EXPECT_EQ(f.dist_parz, "0 km");
@@ -82,7 +47,7 @@ TEST(StatisticsPass, LengthIsTheRoundedSpeedTimesTheDurationAndFastLegsArePlanin
     EXPECT_DOUBLE_EQ(totali.dist_tot, 17.3 / 3.6 * 4 + 25.1 / 3.6 * 8);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 8);
     EXPECT_DOUBLE_EQ(totali.dist_parz, 25.1 / 3.6 * 8);
-    const TestiCifre f = testi_cifre(totali);
+    const TestiCifre f = texts(totali);
     EXPECT_EQ(f.dist_tot, "0,08 km");
     EXPECT_EQ(f.tempo_tot, "0:0:12");
     EXPECT_EQ(f.dist_parz, "0,06 km");
@@ -211,7 +176,7 @@ TEST(StatisticsPass, GivingPointsBackChangesNoFigure) {
     }));
     ASSERT_EQ(std::fclose(track), 0);
 
-    const RisultatoRun given_back = esegui_run(dir.file("lunga.gpx"), dir.file("a.gpx"));
+    const RisultatoEsecuzione given_back = esegui(dir.file("lunga.gpx"), dir.file("a.gpx"));
     const test::RunCapture kept = test::run_paths(dir.file("lunga.gpx"), dir.file("b.gpx"));
     ASSERT_TRUE((given_back.esito == Esito::Eseguito));
     ASSERT_EQ(kept.store.n_punti(), given_back.n_punti);

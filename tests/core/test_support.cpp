@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "repair/track_point.h"
+#include "run/report.h"
 #include "run/statistics_pass.h"
-#include "run/status_text.h"
 
 #include <unistd.h>
 
@@ -91,14 +91,14 @@ void store_point(PointStore& store, const std::string& lat, const std::string& l
 RunCapture run_paths(const std::string& input_path, const std::string& output_path, FileSystem& files,
                      const std::function<bool()>& cancelled) {
     RunCapture capture;
-    RunCallbacks callbacks;
+    RepairCallbacks callbacks;
     callbacks.avanzamento = [&](int64_t righe) { capture.statuses.push_back(testo_avanzamento(righe)); };
     callbacks.annullato = cancelled;
     Statistiche statistiche;
     Riparazione riparazione = ripara(input_path, output_path, callbacks, files, [&](const PointStore& store) {
         statistiche = passo_statistiche(store);
     });
-    capture.report = risultato_run(riparazione, input_path, output_path, statistiche);
+    capture.report = risultato_esecuzione(riparazione, input_path, output_path, statistiche);
     capture.statuses.push_back(testo_stato(capture.report));
     capture.store = std::move(riparazione.store);
     return capture;

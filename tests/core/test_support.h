@@ -10,7 +10,7 @@
 
 #include "repair/point_store.h"
 #include "repair/track_point.h"
-#include "run/run.h"
+#include "run/run_with_files.h"
 
 namespace lurendo::test {
 
@@ -77,7 +77,7 @@ void store_point(PointStore& store, const std::string& lat, const std::string& l
 // What one run left behind: its result, the status texts in order (progress, then the final text), the
 // kept points and the output file's bytes.
 struct RunCapture {
-    RisultatoRun report;
+    RisultatoEsecuzione report;
     std::vector<std::string> statuses;
     PointStore store;
     std::string output;

@@ -8,11 +8,11 @@
 
 #include "stats/track_shape.h"
 
-namespace lurendo {
+namespace lurendo::stats {
 namespace {
 
 constexpr double kMetresPerRadian = 6378700;  // the sphere the legs are measured on
-constexpr double kLat = 45 / 57.29577951;  // radians
+constexpr double kLat = 45 / 57.29577951;     // radians
 
 // Points given in metres east and north of a point at 45° N, fed one by one at `kmh`.
 class Shape {
@@ -129,4 +129,4 @@ TEST(TrackShape, ARelocationEveryFewPointsStaysWithinTheBound) {
 }
 
 }  // namespace
-}  // namespace lurendo
+}  // namespace lurendo::stats

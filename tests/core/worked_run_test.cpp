@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "run/report.h"
 #include "run/run.h"
-#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -17,7 +17,7 @@ TEST(WorkedRun, OutputFiguresAndStatusMatchTheGoldenRun) {
     test::TempDir dir;
     const std::string out = dir.file("out.gpx");
     const test::RunCapture r = test::run_paths(data_file("worked.gpx"), out);
-    const RisultatoRun& report = r.report;
+    const RisultatoEsecuzione& report = r.report;
 
     EXPECT_EQ(read_file(out), read_file(data_file("worked~out.gpx")));
     EXPECT_THAT(r.statuses, ElementsAre("Righe elaborate: 19", "Procedura eseguita. File: " + out));
@@ -36,7 +36,7 @@ TEST(WorkedRun, OutputFiguresAndStatusMatchTheGoldenRun) {
 
 TEST(WorkedRun, LegSpeedsAndLengthsAreThoseOfTheExample) {
     test::TempDir dir;
-    const Totali totali = esegui_run(data_file("worked.gpx"), dir.file("out.gpx")).totali.value();
+    const Totali totali = esegui(data_file("worked.gpx"), dir.file("out.gpx")).totali.value();
     EXPECT_DOUBLE_EQ(totali.tempo_tot, 8);
     EXPECT_DOUBLE_EQ(totali.tempo_parz, 4);
     EXPECT_DOUBLE_EQ(totali.dist_parz, 24.5 / 3.6 * 4);

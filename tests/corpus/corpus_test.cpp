@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "repair/output_document.h"
+#include "run/report.h"
 #include "run/run.h"
-#include "run/status_text.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -119,7 +119,7 @@ class CorpusFile : public ::testing::TestWithParam<std::string> {
     test::TempDir dir_;
     fs::path input_;
     fs::path output_;
-    RisultatoRun report_;
+    RisultatoEsecuzione report_;
     int64_t n_punti_ = 0;
 };
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "run/report.h"
 #include "run/run.h"
-#include "run/status_text.h"
 #include "stats/leg.h"
 #include "test_support.h"
 
@@ -32,7 +32,7 @@ int64_t first_unreadable_time(const PointStore& store) {
 double longest_leg(const PointStore& store) {
     double longest = 0;
     for (int64_t i = 1; i < store.n_punti(); ++i)
-        longest = std::max(longest, secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1)));
+        longest = std::max(longest, stats::secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1)));
     return longest;
 }
 
@@ -44,7 +44,7 @@ class CorpusTrait : public ::testing::Test {
     }
 
     // Repairs one corpus file into the temporary folder; its kept points land in `store_`.
-    RisultatoRun repair(const std::string& name) {
+    RisultatoEsecuzione repair(const std::string& name) {
         const fs::path input = kCorpusDir / name;
         if (!fs::exists(input))
             ADD_FAILURE() << "corpus file missing: " << input;
@@ -70,7 +70,7 @@ TEST_F(CorpusTrait, EveryKindOfLineEndCountsItsLines) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RisultatoRun report = repair(c.file);
+        const RisultatoEsecuzione report = repair(c.file);
         EXPECT_TRUE(report.totali.has_value());
         EXPECT_EQ(report.righe, c.lines);
     }
@@ -114,7 +114,7 @@ TEST_F(CorpusTrait, FractionalSecondsGiveTheTrackSpanAndADistance) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RisultatoRun report = repair(c.file);
+        const RisultatoEsecuzione report = repair(c.file);
         if (!report.cifre) {
             ADD_FAILURE() << "no figures";
             continue;
@@ -141,7 +141,7 @@ TEST_F(CorpusTrait, TracksAcrossMidnightKeepTheirSpan) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const RisultatoRun report = repair(c.file);
+        const RisultatoEsecuzione report = repair(c.file);
         if (!report.cifre) {
             ADD_FAILURE() << "no figures";
             continue;
@@ -158,7 +158,7 @@ TEST_F(CorpusTrait, RecordedDeviceSpeedsGiveTheSpeedResults) {
     for (const char* name : {"ws-gt31-gpsbabel-20220411.gpx", "ws-motion-gpx10-20220716.gpx",
                              "ws-movescount-windsurf-20191006.gpx", "ws-waterspeed-tz0000-20220927.gpx"}) {
         SCOPED_TRACE(name);
-        const RisultatoRun r = repair(name);
+        const RisultatoEsecuzione r = repair(name);
         ASSERT_TRUE((r.esito == Esito::Eseguito));
         EXPECT_TRUE((r.fonte == FonteVelocita::Doppler));
         double fastest = 0;
@@ -174,7 +174,7 @@ TEST_F(CorpusTrait, RecordedDeviceSpeedsGiveTheSpeedResults) {
         EXPECT_EQ(r.intervallo_mediano, 1);
     }
     // A phone app that records both: position-only short results run above anything the device measured.
-    const RisultatoRun phone = repair("ws-waterspeed-tz0000-20220927.gpx");
+    const RisultatoEsecuzione phone = repair("ws-waterspeed-tz0000-20220927.gpx");
     EXPECT_GT(*phone.velocita_posizioni.due_s, 45.5);
     EXPECT_LT(*phone.velocita.due_s, 45.5);
 }

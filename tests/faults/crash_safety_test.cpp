@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "fault_files.h"
-#include "run/status_text.h"
+#include "run/report.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -231,7 +231,7 @@ TEST_F(CrashSafety, OnlyTemporariesThatNoRunHoldsAreRemoved) {
     else
         fs::remove(work / strangers);
 
-    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    ASSERT_EQ(esegui(dir.file("in.gpx"), out).esito, Esito::Eseguito);
     std::set<std::string> expected = kept;
     expected.insert("out.gpx");
     EXPECT_EQ(names_in(work), expected);
@@ -257,7 +257,7 @@ TEST_F(CrashSafety, AFinishedTemporaryIsHeldUntilItTakesItsPlace) {
     ASSERT_TRUE(first->close());
     ASSERT_TRUE(fs::exists(temp));
 
-    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    ASSERT_EQ(esegui(dir.file("in.gpx"), out).esito, Esito::Eseguito);
     EXPECT_TRUE(fs::exists(temp)) << "a run swept a temporary its owner still holds";
     ASSERT_TRUE(files.replace(temp, out));
     EXPECT_EQ(read_file(out), "the first run's document");
@@ -281,7 +281,7 @@ TEST_F(CrashSafety, ATemporaryNamedByARunKilledBeforeItsRenameGoesWithTheNextRun
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     ASSERT_EQ(names_in(work).size(), 2u) << "the killed run's named temporary and out.gpx";
 
-    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out).esito, Esito::Eseguito);
+    ASSERT_EQ(esegui(dir.file("in.gpx"), out).esito, Esito::Eseguito);
     EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx"}));
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
 }
@@ -297,7 +297,7 @@ TEST_F(CrashSafety, AnOutputWithTheLongestNameIsWrittenAndItsStaleTemporariesGo)
     const std::string stale = "." + std::string(227, 'a') + "." + std::to_string(dead_pid()) + ".0.tmp";
     write_file((work / stale).string(), "left by a killed run");
 
-    const RisultatoRun report = esegui_run(dir.file("in.gpx"), target);
+    const RisultatoEsecuzione report = esegui(dir.file("in.gpx"), target);
     ASSERT_EQ(report.esito, Esito::Eseguito) << report.motivo;
     EXPECT_EQ(read_file(target), read_file(test::data_file("worked~out.gpx")));
     EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx", name}));
@@ -308,7 +308,7 @@ TEST_F(CrashSafety, AnOutputWithTheLongestNameIsWrittenAndItsStaleTemporariesGo)
 TEST_F(CrashSafety, TemporariesHeldUnderTheNamesARunWouldPickAreLeftAlone) {
     write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
     test::FaultyFiles probe;
-    ASSERT_EQ(esegui_run(dir.file("in.gpx"), out, {}, probe).esito, Esito::Eseguito);
+    ASSERT_EQ(esegui(dir.file("in.gpx"), out, {}, probe).esito, Esito::Eseguito);
     ASSERT_EQ(probe.temporaries().size(), 1u);
 
     // ".out.gpx.<pid>.<n>.tmp": hold the next names this process would try.
@@ -327,7 +327,7 @@ TEST_F(CrashSafety, TemporariesHeldUnderTheNamesARunWouldPickAreLeftAlone) {
     }
     write_file(out, kOld);
 
-    const RisultatoRun report = esegui_run(dir.file("in.gpx"), out);
+    const RisultatoEsecuzione report = esegui(dir.file("in.gpx"), out);
     EXPECT_TRUE((report.esito == Esito::Eseguito));
     EXPECT_EQ(read_file(out), read_file(test::data_file("worked~out.gpx")));
     for (const std::string& decoy : decoys)

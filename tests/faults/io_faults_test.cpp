@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fault_files.h"
-#include "run/status_text.h"
+#include "run/report.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -38,7 +38,7 @@ std::string steady_track(int count) {
 }
 
 struct Outcome {
-    RisultatoRun report;
+    RisultatoEsecuzione report;
     std::vector<std::string> statuses;
     long bytes_read = 0;
     long bytes_written = 0;

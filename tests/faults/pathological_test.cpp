@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fault_files.h"
-#include "run/status_text.h"
+#include "run/report.h"
 #include "test_support.h"
 
 namespace lurendo {
@@ -54,8 +54,8 @@ class Pathological : public ::testing::Test {
         test::TempDir elsewhere;
         return test::run_bytes(elsewhere, input).output;
     }
-    RisultatoRun run_file(const std::string& input, FileSystem& files = system_file_system(),
-                          std::function<bool()> cancelled = {}) {
+    RisultatoEsecuzione run_file(const std::string& input, FileSystem& files = system_file_system(),
+                                 std::function<bool()> cancelled = {}) {
         test::RunCapture capture = test::run_paths(input, out, files, cancelled);
         statuses.insert(statuses.end(), capture.statuses.begin(), capture.statuses.end());
         return capture.report;
@@ -166,7 +166,7 @@ TEST_F(Pathological, ARunWaitingOnASilentFifoCanBeStopped) {
     write_file(out, "old");
     const int code = exit_code_within_10s([&] {
         const auto stop_at = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-        const RisultatoRun report =
+        const RisultatoEsecuzione report =
             run_file(fifo, system_file_system(), [&] { return std::chrono::steady_clock::now() > stop_at; });
         if (!(report.esito == Esito::Interrotto))
             return 1;
@@ -200,7 +200,7 @@ TEST_F(Pathological, AFifoGivesTheRunWhatItsWriterWrites) {
     };
     const int code = exit_code_within_10s(
         [&] {
-            const RisultatoRun report = run_file(fifo);
+            const RisultatoEsecuzione report = run_file(fifo);
             return (report.esito == Esito::Eseguito) && read_file(out) == repaired(input) ? 0 : 1;
         },
         write_once_the_run_reads);
@@ -231,7 +231,7 @@ TEST_F(Pathological, AnInputCutShortDuringTheRunGivesTheRunOfWhatIsLeft) {
             }
             return false;
         };
-        const RisultatoRun report = run_file(in, files, cut_after_first_read);
+        const RisultatoEsecuzione report = run_file(in, files, cut_after_first_read);
         ASSERT_GT(cut_at, 0);
         ASSERT_LT(cut_at, static_cast<long>(input.size()));
         EXPECT_TRUE((report.esito == Esito::Eseguito));
@@ -246,7 +246,7 @@ TEST_F(Pathological, AnInputCutShortDuringTheRunGivesTheRunOfWhatIsLeft) {
 TEST_F(Pathological, AnInputRemovedDuringTheRunIsReadWhole) {
     const std::string input = test::canonical_document(kPoints);
     write_file(in, input);
-    const RisultatoRun report = run_file(in, system_file_system(), [&] {
+    const RisultatoEsecuzione report = run_file(in, system_file_system(), [&] {
         fs::remove(in);
         return false;
     });
@@ -260,7 +260,7 @@ TEST_F(Pathological, AnEndlessInputCanBeStopped) {
     write_file(out, "old");
     FaultyFiles files;
     const long stop_after = static_cast<long>(test::scaled(64u << 20));
-    const RisultatoRun report =
+    const RisultatoEsecuzione report =
         run_file("/dev/zero", files, [&files, stop_after] { return files.bytes_read() >= stop_after; });
     EXPECT_TRUE((report.esito == Esito::Interrotto));
     EXPECT_GE(files.bytes_read(), stop_after);
@@ -274,7 +274,7 @@ TEST_F(Pathological, AFolderNamedLikeTheOutputIsLeftAsItIs) {
     write_file(in, test::canonical_document(kPoints));
     fs::create_directory(out);
     write_file(out + "/inside.txt", "kept");
-    const RisultatoRun report = run_file(in);
+    const RisultatoEsecuzione report = run_file(in);
     EXPECT_FALSE((report.esito == Esito::Eseguito));
     EXPECT_EQ(testo_stato(report), "Errore: impossibile scrivere il file " + out + " (è una cartella)");
     EXPECT_THAT(statuses, Each(Not(HasSubstr("Procedura eseguita"))));
@@ -294,7 +294,7 @@ TEST_F(Pathological, AnOutputThatIsALinkStaysALinkAndTheFileItLeadsToIsReplaced)
     write_file(target, "the link's target");
     fs::create_symlink("middle.gpx", out);  // out.gpx -> middle.gpx -> tracce/target.gpx
     fs::create_symlink(target, dir.file("middle.gpx"));
-    const RisultatoRun report = run_file(in);
+    const RisultatoEsecuzione report = run_file(in);
     ASSERT_TRUE((report.esito == Esito::Eseguito)) << report.motivo;
     EXPECT_TRUE(fs::is_symlink(out));
     EXPECT_EQ(fs::read_symlink(out), "middle.gpx");

@@ -1,12 +1,12 @@
-#include "web/page_files.h"
+#include "run/memory_files.h"
 
 #include <cerrno>
 
-namespace lurendo::web {
+namespace lurendo {
 
-class PageFiles::Input final : public InputFile {
+class MemoryFiles::Input final : public InputFile {
   public:
-    explicit Input(TrackReader read_track) : read_track_(read_track) {}
+    explicit Input(const TrackReader& read_track) : read_track_(read_track) {}
     long read(char* buffer, size_t capacity) override {
         const long n = read_track_(buffer, capacity);
         if (n < 0)
@@ -15,10 +15,10 @@ class PageFiles::Input final : public InputFile {
     }
 
   private:
-    TrackReader read_track_;
+    const TrackReader& read_track_;
 };
 
-std::unique_ptr<InputFile> PageFiles::open_input(const std::string& path) {
+std::unique_ptr<InputFile> MemoryFiles::open_input(const std::string& path) {
     if (path != track_name_) {
         errno = ENOENT;
         return nullptr;
@@ -26,8 +26,8 @@ std::unique_ptr<InputFile> PageFiles::open_input(const std::string& path) {
     return std::make_unique<Input>(read_track_);
 }
 
-std::unique_ptr<OutputFile> PageFiles::create_temporary_beside(const std::string& final_path,
-                                                               std::string& temp_path) {
+std::unique_ptr<OutputFile> MemoryFiles::create_temporary_beside(const std::string& final_path,
+                                                                 std::string& temp_path) {
     temp_path = final_path + ".tmp";
     temporary_.clear();
     // The repaired document is about as long as the track: no copying as it grows.
@@ -35,15 +35,15 @@ std::unique_ptr<OutputFile> PageFiles::create_temporary_beside(const std::string
     return std::make_unique<StringOutput>(temporary_);
 }
 
-bool PageFiles::replace(const std::string&, const std::string&) {
+bool MemoryFiles::replace(const std::string&, const std::string&) {
     out_gpx_ = std::move(temporary_);
     temporary_.clear();
     return true;
 }
 
-void PageFiles::remove(const std::string&) {
+void MemoryFiles::remove(const std::string&) {
     temporary_.clear();
     temporary_.shrink_to_fit();
 }
 
-}  // namespace lurendo::web
+}  // namespace lurendo

@@ -1,4 +1,4 @@
-// The machine's files as the command line names them: "-" as an output is standard output.
+// The machine's files as a run names them: "-" as an output is standard output.
 #pragma once
 
 #include <memory>
@@ -6,11 +6,9 @@
 
 #include "repair/file_io.h"
 
-namespace lurendo::cli {
+namespace lurendo {
 
-inline constexpr const char* kStandardOutput = "-";
-
-class CommandLineFiles final : public FileSystem {
+class StreamAwareFiles final : public FileSystem {
   public:
     std::unique_ptr<InputFile> open_input(const std::string& path) override;
     std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
@@ -21,8 +19,4 @@ class CommandLineFiles final : public FileSystem {
     bool same_file(const std::string& a, const std::string& b) override;
 };
 
-// True when an output written to `path` goes straight in as it is made: standard output, a device or a
-// FIFO (links followed), rather than replacing a file once whole.
-bool streamed_output(const std::string& path);
-
-}  // namespace lurendo::cli
+}  // namespace lurendo

@@ -1,21 +1,19 @@
-// The files of a run in the page: the track read block by block from the file the user chose, as the run
-// asks for it, and out.gpx kept in memory until the page offers it for download. Nothing touches a disk.
+// The files of a run held in memory: the track read block by block from the caller as the run asks for it,
+// and the repaired document kept in a string until the caller takes it. Nothing touches a disk.
 #pragma once
 
 #include <string>
 
+#include "repair/file_io.h"
 #include "run/run.h"
 
-namespace lurendo::web {
+namespace lurendo {
 
-class PageFiles final : public FileSystem {
+class MemoryFiles final : public FileSystem {
   public:
-    // Reads the track's next bytes into `buffer`: the count, 0 at its end, negative on a read error.
-    using TrackReader = long (*)(char* buffer, size_t capacity);
-
     // `read_track` hands out the track named `track_name` from its start; `size_hint` is its length.
-    PageFiles(std::string track_name, TrackReader read_track, size_t size_hint)
-        : track_name_(std::move(track_name)), read_track_(read_track), size_hint_(size_hint) {}
+    MemoryFiles(std::string track_name, TrackReader read_track, size_t size_hint)
+        : track_name_(std::move(track_name)), read_track_(std::move(read_track)), size_hint_(size_hint) {}
 
     // The repaired document once a run has put it in place (empty before), handed over without a copy.
     std::string take_out_gpx() { return std::move(out_gpx_); }
@@ -25,7 +23,7 @@ class PageFiles final : public FileSystem {
                                                         std::string& temp_path) override;
     bool replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
-    // The track and out.gpx never share a file, whatever the track is called.
+    // The track and the document never share a file, whatever the track is called.
     bool same_file(const std::string&, const std::string&) override { return false; }
 
   private:
@@ -37,4 +35,4 @@ class PageFiles final : public FileSystem {
     std::string out_gpx_;
 };
 
-}  // namespace lurendo::web
+}  // namespace lurendo
