@@ -5,6 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "run/report_json.h"
+#include "run/run.h"
+
 // The bodies of EM_JS are JavaScript, which the C++ formatter would break.
 // clang-format off
 
