@@ -26,6 +26,7 @@
 #include "app/output_folder.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
+#include "app/track_view.h"
 #include "run/report.h"
 
 namespace lurendo {
@@ -52,7 +53,7 @@ Form1::Form1(QWidget* parent)
       apri_indirizzo([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setWindowTitle("Lurendo");
     setWindowIcon(QIcon(":/lurendo/lurendo.png"));
-    resize(591, 435);
+    resize(kDesignSize);
     setAcceptDrops(true);
     crea_controlli();
 
@@ -142,10 +143,12 @@ void Form1::concludi_run(const RisultatoEsecuzione& report) {
             adatta_larghezza(label);
         }
         profilo_->mostra(report.profilo);
+        traccia_->mostra(report.percorso);
         velocita_->mostra(report);
     } else {
         // No old figures beside an error about this input.
         profilo_->svuota();
+        traccia_->svuota();
         velocita_->svuota();
         for (const auto& figure : figures)
             figure.first->clear();

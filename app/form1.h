@@ -2,6 +2,8 @@
 // the link to the map site.
 #pragma once
 
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -49,17 +51,24 @@ class Form1 : public QWidget {
     // Shows `text` in the status line: whole when it fits, else without its middle and whole in the tooltip.
     void mostra_stato(const QString& text);
 
+    // The window as drawn, and where the pictures and the speed results stand in it.
+    static const QSize kDesignSize;
+    static const QRect kPictures;
+    static const QRect kSpeeds;
+
   signals:
     void testo_stato(const QString& text);  // every text the status line shows, in order
     void run_concluso();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
     void crea_controlli();
+    void place_pictures();
     void mostra_avanzamento();
     void concludi_run(const RisultatoEsecuzione& report);
     template <typename Handler>
@@ -77,7 +86,9 @@ class Form1 : public QWidget {
     QLabel* lbl_tempo_tot = nullptr;
     QLabel* lbl_dist_parz = nullptr;
     QLabel* lbl_tempo_parz = nullptr;
+    class QTabBar* schede_ = nullptr;
     class VistaProfilo* profilo_ = nullptr;
+    class VistaTraccia* traccia_ = nullptr;
     class TabellaVelocita* velocita_ = nullptr;
 };
 

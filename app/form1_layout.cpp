@@ -5,12 +5,14 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabBar>
 #include <algorithm>
 
 #include "app/control_widgets.h"
 #include "app/form1.h"
 #include "app/speed_profile_view.h"
 #include "app/speed_table.h"
+#include "app/track_view.h"
 #include "app/window_fonts.h"
 
 namespace lurendo {
@@ -41,6 +43,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const QRec
 
 }  // namespace
 
+const QSize Form1::kDesignSize(591, 435);
+const QRect Form1::kPictures(225, 100, 358, 118);
+const QRect Form1::kSpeeds(437, 245, 146, 182);
+
 // A text drawn in a substitute face can come out wider than its label; narrow the letters just enough
 // (same point size) instead of cutting the text off.
 void adatta_larghezza(QLabel* label) {
@@ -48,10 +54,16 @@ void adatta_larghezza(QLabel* label) {
     font.setStretch(QFont::Unstretched);
     label->setFont(font);
     const int needed = label->fontMetrics().horizontalAdvance(label->text());
-    if (needed <= label->width())
+    if (needed <= label->width() && label->heightForWidth(label->width()) < 2 * label->fontMetrics().height())
         return;
-    font.setStretch(std::max(50, 100 * label->width() / needed));
-    label->setFont(font);
+    // The word wrap lays the text out with fractional advances: narrow until it takes one line.
+    for (int stretch = std::max(50, 100 * label->width() / std::max(1, needed)); stretch >= 50;
+         stretch -= 2) {
+        font.setStretch(stretch);
+        label->setFont(font);
+        if (label->heightForWidth(label->width()) < 2 * label->fontMetrics().height())
+            return;
+    }
 }
 
 void Form1::crea_controlli() {
@@ -109,17 +121,61 @@ void Form1::crea_controlli() {
     picture->setPixmap(QPixmap(":/lurendo/istruzioni.jpg"));
     picture->setFocusPolicy(Qt::NoFocus);  // nothing to do with it from the keyboard
 
-    // In the free parts of the window: the speed profile right of the grid, the speed results right of
-    // the picture. Both stay empty until a run has read a track.
-    profilo_ = place(new VistaProfilo(this), "profilo", QRect(225, 100, 358, 118));
-    velocita_ = place(new TabellaVelocita(this), "tabella_velocita", QRect(437, 245, 146, 182));
+    // In the free parts of the window: the speed profile, or the track, right of the grid, and the speed
+    // results right of the picture. All stay empty until a run has read a track; a row chosen in the
+    // results shows its runs in both pictures.
+    schede_ = new QTabBar(this);
+    schede_->setObjectName("schede_viste");
+    schede_->setDocumentMode(true);
+    schede_->setDrawBase(false);
+    schede_->setShape(QTabBar::RoundedWest);  // beside the pictures, which keep their whole height
+    schede_->setFocusPolicy(Qt::TabFocus);
+    schede_->setUsesScrollButtons(false);
+    for (QWidget* scroll : schede_->findChildren<QWidget*>())
+        scroll->setFocusPolicy(Qt::NoFocus);  // the bar's own scroll buttons, never shown
+    schede_->addTab("Profilo");
+    schede_->addTab("Traccia");
+    profilo_ = new VistaProfilo(this);
+    profilo_->setObjectName("profilo");
+    traccia_ = new VistaTraccia(this);
+    traccia_->setObjectName("traccia");
+    traccia_->hide();
+    connect(schede_, &QTabBar::currentChanged, this, [this](int tab) {
+        profilo_->setVisible(tab == 0);
+        traccia_->setVisible(tab == 1);
+    });
+    velocita_ = place(new TabellaVelocita(this), "tabella_velocita", kSpeeds);
     profilo_->usa_nodi(velocita_->in_nodi());
     connect(velocita_, &TabellaVelocita::unita_cambiata, profilo_, &VistaProfilo::usa_nodi);
+    connect(velocita_, &TabellaVelocita::corse_scelte, profilo_, &VistaProfilo::evidenzia);
+    connect(velocita_, &TabellaVelocita::corse_scelte, traccia_, &VistaTraccia::evidenzia);
 
     setTabOrder(cmd_ripara, link);
     cmd_ripara->setFocus();
     // Every control stays in view however small the window is made.
-    setMinimumSize(591, 435);
+    setMinimumSize(kDesignSize);
+    place_pictures();
+}
+
+// The tabs down the left of the pictures' room, the picture chosen beside them; the speed results below
+// and right.
+void Form1::place_pictures() {
+    const int wider = std::max(0, width() - kDesignSize.width());
+    const int taller = std::max(0, height() - kDesignSize.height());
+    const QRect room = kPictures.adjusted(0, 0, wider, taller);
+    const int tabs = schede_->sizeHint().width();
+    schede_->setGeometry(room.left(), room.top(), tabs,
+                         std::min(room.height(), schede_->sizeHint().height()));
+    profilo_->setGeometry(room.adjusted(tabs, 0, 0, 0));
+    traccia_->setGeometry(room.adjusted(tabs, 0, 0, 0));
+    velocita_->setGeometry(kSpeeds.translated(wider, taller));
+}
+
+// The drawn controls keep their places and sizes; room beyond the design goes to the pictures, and the
+// speed results keep to the window's lower right corner.
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    place_pictures();
 }
 
 }  // namespace lurendo

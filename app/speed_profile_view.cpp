@@ -54,12 +54,14 @@ VistaProfilo::VistaProfilo(QWidget* parent) : QWidget(parent) {
 
 void VistaProfilo::mostra(const ProfiloVelocita& profilo) {
     profile_ = profilo;
+    runs_.clear();
     set_top();
     update();
 }
 
 void VistaProfilo::svuota() {
     profile_ = {};
+    runs_.clear();
     update();
 }
 
@@ -183,6 +185,33 @@ void VistaProfilo::mouseMoveEvent(QMouseEvent* event) {
         QToolTip::showText(event->globalPosition().toPoint(), text, this);
 }
 
+void VistaProfilo::evidenzia(const std::vector<Corsa>& corse) {
+    runs_ = corse;
+    update();
+}
+
+// A run's clock times, placed on the profile's elapsed time from its first point's time of day.
+std::vector<QRectF> VistaProfilo::bande() const {
+    std::vector<QRectF> bands;
+    if (vuota() || !profile_.ora_inizio)
+        return bands;
+    const QRect area = plot();
+    const double span = profile_.larghezza * static_cast<double>(profile_.colonne.size());
+    for (const Corsa& run : runs_) {
+        if (std::isnan(run.inizio) || std::isnan(run.fine))
+            continue;
+        const auto elapsed = [&](double clock) {
+            return std::fmod(clock - *profile_.ora_inizio + 2 * kSecondsPerDay, kSecondsPerDay);
+        };
+        const double from = elapsed(run.inizio), to = elapsed(run.fine);
+        const double left = area.left() + std::clamp(from / span, 0.0, 1.0) * area.width();
+        const double right = area.left() + std::clamp(to / span, 0.0, 1.0) * area.width();
+        // At least two pixels, so that a 2 s run on a long track still shows.
+        bands.emplace_back(QPointF(left, area.top()), QPointF(std::max(right, left + 2), area.bottom()));
+    }
+    return bands;
+}
+
 void VistaProfilo::paintEvent(QPaintEvent*) {
     if (vuota())
         return;
@@ -224,6 +253,10 @@ void VistaProfilo::paintEvent(QPaintEvent*) {
     p.setPen(QPen(ink, 1));
     p.drawPath(mean);
     p.setRenderHint(QPainter::Antialiasing, false);
+
+    // The runs of the result chosen in the speed table.
+    for (const QRectF& band : bande())
+        p.fillRect(band, QColor(220, 0, 0, 70));
 
     // The planing threshold and the axes.
     p.setPen(QPen(ink, 1, Qt::DashLine));

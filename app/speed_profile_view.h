@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QRect>
+#include <QRectF>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -26,7 +27,11 @@ class VistaProfilo : public QWidget {
 
     void mostra(const ProfiloVelocita& profilo);  // draws the profile of the run just made
     void svuota();                                // draws nothing
-    void usa_nodi(bool nodi);                     // scale, labels and tooltip in knots rather than km/h
+    // The runs of a result to stand out as bands over their time, or none.
+    void evidenzia(const std::vector<Corsa>& corse);
+    // The bands drawn for them, in widget pixels.
+    std::vector<QRectF> bande() const;
+    void usa_nodi(bool nodi);  // scale, labels and tooltip in knots rather than km/h
     bool vuota() const { return profile_.colonne.empty(); }
     // The tooltip text for the column under x (in widget pixels), or empty text outside the plot.
     QString testo_a(int x) const;
@@ -51,6 +56,7 @@ class VistaProfilo : public QWidget {
     QString clock(double elapsed, bool seconds) const;
 
     ProfiloVelocita profile_;
+    std::vector<Corsa> runs_;
     bool knots_ = false;
     double top_speed_ = 0;  // at the top of the plot, in the unit shown
 };

@@ -33,8 +33,14 @@ class TabellaVelocita : public QWidget {
     QString suggerimento_titolo() const;
     QString avviso() const;  // the warning under the rows, empty when there is none
 
+    // Chooses the row of the result keyed `chiave` ("2s", …; empty for none), as a click on it does.
+    void scegli(const std::string& chiave);
+    std::string scelta() const { return chosen_; }
+
   signals:
     void unita_cambiata(bool nodi);
+    // A row was chosen: the runs behind its result (none for a row without runs, or no row).
+    void corse_scelte(const std::vector<Corsa>& corse);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,7 +54,9 @@ class TabellaVelocita : public QWidget {
     QLabel* caption_ = nullptr;
     QLabel* source_ = nullptr;
     QLabel* interval_ = nullptr;
-    std::vector<Voce> shown_;  // the report's entries on show; empty before a run and after an error
+    std::vector<Voce> shown_;   // the report's entries on show; empty before a run and after an error
+    RisultatiVelocita speeds_;  // of the run on show, for the runs behind its results
+    std::string chosen_;        // key of the row chosen, empty for none
     bool knots_ = false;
 };
 

@@ -54,18 +54,18 @@ VistaTraccia::VistaTraccia(QWidget* parent) : QWidget(parent) {
 
 void VistaTraccia::mostra(const Percorso& percorso) {
     shape_ = percorso;
-    run_.reset();
+    runs_.clear();
     update();
 }
 
 void VistaTraccia::svuota() {
     shape_ = {};
-    run_.reset();
+    runs_.clear();
     update();
 }
 
-void VistaTraccia::evidenzia(std::optional<Corsa> corsa) {
-    run_ = corsa;
+void VistaTraccia::evidenzia(const std::vector<Corsa>& corse) {
+    runs_ = corse;
     update();
 }
 
@@ -106,11 +106,13 @@ double VistaTraccia::pixel_scala() const {
     return metri_scala() / fit().metres_per_pixel;
 }
 
-// A stretch belongs to the run when the points it joins lie within the run's.
+// A stretch belongs to a run when the points it joins lie within the run's.
 bool VistaTraccia::highlighted(size_t k) const {
-    if (!run_ || k == 0 || shape_.vertici[k].inizio)
+    if (k == 0 || shape_.vertici[k].inizio)
         return false;
-    return shape_.vertici[k].punto > run_->da_punto && shape_.vertici[k - 1].punto < run_->a_punto;
+    return std::any_of(runs_.begin(), runs_.end(), [&](const Corsa& run) {
+        return shape_.vertici[k].punto > run.da_punto && shape_.vertici[k - 1].punto < run.a_punto;
+    });
 }
 
 size_t VistaTraccia::vertici_evidenziati() const {

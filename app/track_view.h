@@ -6,7 +6,7 @@
 #include <QPointF>
 #include <QString>
 #include <QWidget>
-#include <optional>
+#include <vector>
 
 #include "run/run.h"
 
@@ -19,8 +19,8 @@ class VistaTraccia : public QWidget {
 
     void mostra(const Percorso& percorso);
     void svuota();
-    // The run of a result to stand out, or none.
-    void evidenzia(std::optional<Corsa> corsa);
+    // The runs of a result to stand out, or none.
+    void evidenzia(const std::vector<Corsa>& corse);
 
     bool vuota() const { return shape_.vertici.empty(); }
     // Where the vertex `k` is drawn, in widget pixels.
@@ -44,7 +44,7 @@ class VistaTraccia : public QWidget {
     bool highlighted(size_t k) const;
 
     Percorso shape_;
-    std::optional<Corsa> run_;
+    std::vector<Corsa> runs_;
 };
 
 }  // namespace lurendo

@@ -1,6 +1,7 @@
 #include "run/report.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 #include "common/numbers.h"
@@ -315,6 +316,49 @@ std::string with_reason(std::string_view text, const std::string& path, const st
 }
 
 }  // namespace
+
+std::string testo_ora(double secondi) {
+    if (std::isnan(secondi))
+        return {};
+    const double tenths = arrotonda(secondi, 1) * 10;
+    const auto whole = static_cast<int64_t>(tenths) / 10;
+    const auto fraction = static_cast<int64_t>(tenths) % 10;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(whole / 3600 % 24),
+                  static_cast<long long>(whole / 60 % 60), static_cast<long long>(whole % 60));
+    std::string out = text;
+    if (fraction != 0) {
+        out += ',';
+        out += static_cast<char>('0' + fraction);
+    }
+    return out;
+}
+
+std::vector<Corsa> corse_di(const RisultatiVelocita& velocita, std::string_view chiave) {
+    const CorseMigliori& c = velocita.corse;
+    if (chiave == "5x10s")
+        return c.cinque_per_dieci;
+    const std::pair<std::string_view, const std::optional<Corsa>*> single[] = {
+        {"2s", &c.due_s},          {"10s", &c.dieci_s},   {"500m", &c.m500},
+        {"alpha500", &c.alpha500}, {"miglio", &c.miglio}, {"1h", &c.un_ora}};
+    for (const auto& [key, run] : single) {
+        if (key == chiave && *run)
+            return {**run};
+    }
+    return {};
+}
+
+std::string testo_corse(const std::vector<Corsa>& corse) {
+    std::string text;
+    for (const Corsa& c : corse) {
+        if (std::isnan(c.inizio) || std::isnan(c.fine))
+            continue;
+        if (!text.empty())
+            text += "\n";
+        text += "Dalle " + testo_ora(c.inizio) + " alle " + testo_ora(c.fine);
+    }
+    return text;
+}
 
 std::string testo_avanzamento(int64_t righe) {
     return std::string(kLinesReadText) + std::to_string(righe);

@@ -61,6 +61,17 @@ std::string testo_velocita(std::optional<double> kmh);
 inline constexpr double kKmhPerKnot = 1.852;
 std::string testo_nodi(std::optional<double> kmh);
 
+// A time of day, seconds since midnight, as "hh:mm:ss", with one decimal where it has a fraction
+// ("10:04:12,4"); empty where there is none (NaN).
+std::string testo_ora(double secondi);
+
+// The runs behind the speed result keyed `chiave` ("2s", "5x10s", …): one, five for "5x10s", none where
+// the track holds no such run.
+std::vector<Corsa> corse_di(const RisultatiVelocita& velocita, std::string_view chiave);
+
+// "Dalle 10:04:12 alle 10:04:22": when the runs behind a result took place, one line each.
+std::string testo_corse(const std::vector<Corsa>& corse);
+
 // Where the speeds come from, as a key ("doppler", "posizioni", "misto").
 std::string_view chiave_fonte(FonteVelocita fonte);
 

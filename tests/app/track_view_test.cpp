@@ -52,11 +52,11 @@ TEST(TrackView, AHighlightedRunMarksItsStretchesOnly) {
     Corsa run;
     run.da_punto = 41;  // the corner to the end: the east arm's 20 stretches
     run.a_punto = 61;
-    view.evidenzia(run);
+    view.evidenzia({run});
     EXPECT_EQ(view.vertici_evidenziati(), 20u);
-    view.evidenzia(std::nullopt);
+    view.evidenzia({});
     EXPECT_EQ(view.vertici_evidenziati(), 0u);
-    view.evidenzia(run);
+    view.evidenzia({run});
     view.mostra(ell());
     EXPECT_EQ(view.vertici_evidenziati(), 0u) << "a new track drops the old highlight";
 }
