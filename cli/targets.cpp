@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "run/files.h"
 #include "run/run.h"
@@ -13,7 +14,12 @@ namespace fs = std::filesystem;
 Destinazioni destinazioni(const Opzioni& o) {
     Destinazioni d;
     if (o.tracce.size() == 1) {
-        d.file.push_back(o.uscita ? *o.uscita : (fs::current_path() / "out.gpx").string());
+        // An existing folder takes the track under its own name, as a batch does.
+        std::error_code error;
+        const bool folder = o.uscita && *o.uscita != kStandardOutput && fs::is_directory(*o.uscita, error);
+        d.file.push_back(!o.uscita ? (fs::current_path() / "out.gpx").string()
+                         : folder  ? (fs::path(*o.uscita) / fs::path(o.tracce.front()).filename()).string()
+                                   : *o.uscita);
         if (is_same_file(d.file.front(), o.tracce.front()))
             d.errore = "il file di uscita " + nome_stampabile(d.file.front()) + " è la traccia da riparare";
         return d;

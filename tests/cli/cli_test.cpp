@@ -184,6 +184,25 @@ TEST_F(Cli, WithoutOutputOptionWritesOutGpxInTheCurrentFolder) {
     EXPECT_TRUE(contains(r.out, "\"file_out\": \"" + expected.string() + "\"")) << r.out;
 }
 
+// -o naming an existing folder with one track writes the track there under its own name, as a batch does;
+// the folder itself is never replaced.
+TEST_F(Cli, OneTrackIntoAFolderTakesItsOwnName) {
+    fs::create_directory(work_dir() / "riparate");
+    const CliResult r = run({"--json", "-o", work_file("riparate"), worked_});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    const fs::path written = work_dir() / "riparate" / "worked.gpx";
+    ASSERT_TRUE(fs::is_regular_file(written));
+    EXPECT_EQ(test::read_file(written.string()), test::read_file(test::data_file("worked~out.gpx")));
+    EXPECT_TRUE(fs::is_directory(work_dir() / "riparate"));
+    // The track's own folder is refused: the output would be the track itself.
+    fs::create_directory(work_dir() / "mia");
+    const std::string mine = work_file("mia/worked.gpx");
+    fs::copy_file(worked_, mine);
+    const CliResult same = run({"-o", work_file("mia"), mine});
+    EXPECT_EQ(same.exit_code, 2);
+    EXPECT_EQ(test::read_file(mine), test::read_file(worked_));
+}
+
 TEST_F(Cli, UnwritableOutputExitsWithOneAndStillPrintsTheFigures) {
     const std::string out = work_file("missing-folder/out.gpx");
     const CliResult r = run({"-o", out, worked_});
