@@ -71,10 +71,12 @@ void CostruttorePercorso::add(std::vector<Vertex>& out, Sleeve& sleeve, const Ve
     const double squared = dx * dx + dy * dy, reach = tolerance_ * tolerance_;
     const double distance = std::sqrt(squared);
     // Inside the directions, and not back towards the vertex: a segment ending short of a turn's tip would
-    // leave the tip out.
-    const bool inside = sleeve.open || (cross(sleeve.right_x, sleeve.right_y, dx, dy) >= 0 &&
-                                        cross(dx, dy, sleeve.left_x, sleeve.left_y) >= 0 &&
-                                        distance >= sleeve.farthest - tolerance_);
+    // leave the tip out. Nor across a change between planing and not, which the drawing colours.
+    const bool planing = v.t > 0 && v.m / v.t * kKmhPerMs > kPlaningSpeed;
+    const bool same_kind = !sleeve.any || !keep_planing_ends_ || planing == sleeve.planing;
+    const bool inside = same_kind && (sleeve.open || (cross(sleeve.right_x, sleeve.right_y, dx, dy) >= 0 &&
+                                                      cross(dx, dy, sleeve.left_x, sleeve.left_y) >= 0 &&
+                                                      distance >= sleeve.farthest - tolerance_));
     if (!inside) {
         out.push_back(sleeve.last);
         sleeve = Sleeve{};
@@ -86,6 +88,8 @@ void CostruttorePercorso::add(std::vector<Vertex>& out, Sleeve& sleeve, const Ve
         next.t += sleeve.last.t;
         next.m += sleeve.last.m;
     }
+    if (!sleeve.any)
+        sleeve.planing = planing;
     sleeve.last = next;
     sleeve.any = true;
     sleeve.farthest = std::max(sleeve.farthest, distance);
@@ -111,7 +115,10 @@ void CostruttorePercorso::add(std::vector<Vertex>& out, Sleeve& sleeve, const Ve
 // the bound; where the lines alone are too many (relocations every few points), the shortest go.
 void CostruttorePercorso::keep_within_bound() {
     const size_t goal = kMaxVertici * 3 / 4;
-    for (int round = 0; round < 8 && vertices_.size() > goal; ++round) {
+    for (int round = 0; round < 12 && vertices_.size() > goal; ++round) {
+        // Where planing starts and stops too often, the shape comes first.
+        if (round == 6)
+            keep_planing_ends_ = false;
         tolerance_ *= 1.5;
         std::vector<Vertex> thinned;
         Sleeve sleeve;

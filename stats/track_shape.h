@@ -45,8 +45,9 @@ class CostruttorePercorso {
     struct Sleeve {
         Vertex last;  // the newest point, with the stretch since the last vertex
         bool any = false;
-        bool open = true;     // no point constrains the directions yet
-        double farthest = 0;  // m from the vertex, of the farthest point since
+        bool open = true;      // no point constrains the directions yet
+        double farthest = 0;   // m from the vertex, of the farthest point since
+        bool planing = false;  // the stretch's legs are above 18 km/h
         double left_x = 0, left_y = 0, right_x = 0, right_y = 0;
     };
     void add(std::vector<Vertex>& out, Sleeve& sleeve, const Vertex& v) const;
@@ -56,7 +57,8 @@ class CostruttorePercorso {
 
     bool any_ = false;
     double lat0_ = 0, lon0_ = 0, metres_east_per_radian_ = 0;
-    double tolerance_ = 0.5;  // m; grows whenever the vertices would pass the bound
+    double tolerance_ = 0.5;         // m; grows whenever the vertices would pass the bound
+    bool keep_planing_ends_ = true;  // a stretch ends where planing starts or stops, while the bound allows
     int64_t points_ = 0;
     Sleeve sleeve_;
     std::vector<Vertex> vertices_;

@@ -168,6 +168,19 @@ TEST_F(Cli, JsonHoldsEveryKeyAndTheWorkedFigures) {
     EXPECT_EQ(parsed["velocita_posizioni"]["2s"], 24.5);
     EXPECT_TRUE(contains(r.out, "\"10s\": null"));
     EXPECT_TRUE(contains(r.out, "\"planata_percento\": 50"));
+    // The run behind the best 2 s, by hand: the first 2 s of the first leg, 15:04:01 = 54241 s, from point 1
+    // into the leg that ends at point 2. Eight seconds hold no 10 s run.
+    EXPECT_EQ(parsed["migliori"]["2s"],
+              nlohmann::json::parse(R"({"inizio": 54241, "fine": 54243, "da_punto": 1, "a_punto": 2})"));
+    EXPECT_TRUE(parsed["migliori"]["10s"].is_null());
+    EXPECT_TRUE(parsed["migliori"]["5x10s"].is_null());
+    // The shape: metres north as Δφ / 57.29577951 × 6378700, east the same times cos φ of the first point,
+    // to the decimetre; each vertex with its leg's speed.
+    EXPECT_EQ(parsed["percorso"]["nord"], nlohmann::json::parse("[0, 22.3, 27.8]"));
+    EXPECT_EQ(parsed["percorso"]["est"], nlohmann::json::parse("[0, 15.6, 19.5]"));
+    EXPECT_EQ(parsed["percorso"]["velocita"], nlohmann::json::parse("[0, 24.5, 6.1]"));
+    EXPECT_EQ(parsed["percorso"]["punto"], nlohmann::json::parse("[1, 2, 3]"));
+    EXPECT_EQ(parsed["percorso"]["inizio_linee"], nlohmann::json::parse("[0]"));
     const size_t open = r.out.find_first_not_of(" \n");
     const size_t close = r.out.find_last_not_of(" \n");
     ASSERT_NE(open, std::string::npos);
