@@ -30,14 +30,14 @@ stats::Totali totals_only(const PointStore& store) {
     if (ready < 1)
         return totali;
     const auto trig = [&](int64_t i) {
-        return trig_punto(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
+        return punto_radianti(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
     };
     const auto degrees = [](int64_t units) { return static_cast<double>(units) / kNanoDegrees; };
-    PuntoTrig previous = trig(1);
+    PuntoRadianti previous = trig(1);
     for (int64_t i = 1;; ++i) {
         if (i + 1 > ready && (ready = store.available(i + 1)) < i + 1)
             break;
-        const PuntoTrig next = trig(i + 1);
+        const PuntoRadianti next = trig(i + 1);
         if (!is_jump(degrees(store.lat_punto(i)), degrees(store.lat_punto(i + 1))) &&
             !is_jump(degrees(store.lon_punto(i)), degrees(store.lon_punto(i + 1)))) {
             const double t = secondi_tratto(store.ora_punto(i), store.ora_punto(i + 1));

@@ -9,13 +9,9 @@ namespace lurendo {
 
 // Reads a decimal number: blanks around it and a leading sign are accepted; `decimal_sep` separates the
 // fraction, `group_sep` (0 for none) may stand between the integer digits and is skipped. Anything else
-// (an empty text, exponents, letters, a second decimal separator) is not a number.
-std::optional<double> read_number(std::string_view text, char decimal_sep, char group_sep);
-
-// The tool's ordinary reading: "," before the decimals, "." as a digit-group separator.
-inline std::optional<double> leggi_numero(std::string_view text) {
-    return read_number(text, ',', '.');
-}
+// (an empty text, exponents, letters, a second decimal separator) is not a number. By default the tool's
+// ordinary reading: "," before the decimals, "." as a digit-group separator.
+std::optional<double> read_number(std::string_view text, char decimal_sep = ',', char group_sep = '.');
 
 // Plain decimal text of x with at most 15 significant digits, "," before the decimals, no trailing zeros.
 std::string numero_testo(double x);

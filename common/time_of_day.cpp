@@ -47,9 +47,9 @@ OraDelGiorno leggi_ora(std::string_view text, bool fraction_follows) {
     }
     if (count < 3)
         return {};
-    const auto h = leggi_numero(pieces[0]);
-    const auto m = leggi_numero(pieces[1]);
-    const auto s = fraction_follows ? read_number(pieces[2], '.', 0) : leggi_numero(pieces[2]);
+    const auto h = read_number(pieces[0]);
+    const auto m = read_number(pieces[1]);
+    const auto s = fraction_follows ? read_number(pieces[2], '.', 0) : read_number(pieces[2]);
     if (!h || !m || !s)
         return {};
     return clock_time(*h, *m, *s);

@@ -14,7 +14,7 @@ namespace {
 
 using stats::CalcoloVelocita;
 using stats::kKmhPerMs;
-using stats::PuntoTrig;
+using stats::PuntoRadianti;
 using stats::Tratto;
 
 double degrees(int64_t units) {
@@ -33,8 +33,8 @@ bool is_spike(std::optional<double> kmh, std::optional<double> device_kmh) {
     return (kmh && *kmh > kSpikeKmh) || (device_kmh && *device_kmh > kSpikeKmh);
 }
 
-PuntoTrig trig_of(const PuntoConservato& punto) {
-    return stats::trig_punto(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
+PuntoRadianti radians_of(const PuntoConservato& punto) {
+    return stats::punto_radianti(static_cast<double>(punto.lat), static_cast<double>(punto.lon));
 }
 
 // The speed results twice: from the positions, and with the device's speed where a leg has one. Until the
@@ -42,12 +42,12 @@ PuntoTrig trig_of(const PuntoConservato& punto) {
 // a track without device speeds pays for one calculation only.
 class BothResults {
   public:
-    void inizio(const PuntoTrig& punto, double ora) {
+    void inizio(const PuntoRadianti& punto, double ora) {
         positions_.inizio(punto, ora);
         if (device_)
             device_->inizio(punto, ora);
     }
-    void tratto(const Tratto& leg, std::optional<double> device_kmh, const PuntoTrig& fine, double ora) {
+    void tratto(const Tratto& leg, std::optional<double> device_kmh, const PuntoRadianti& fine, double ora) {
         if (device_kmh) {
             ++with_device_;
             if (!device_)
@@ -130,7 +130,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
     stats::CostruttoreProfilo profile;
     stats::CostruttorePercorso shape;
     PuntoConservato previous_point = store.punto(1);
-    PuntoTrig previous = trig_of(previous_point);
+    PuntoRadianti previous = radians_of(previous_point);
     OraDelGiorno previous_time = previous_point.ora;
     if (previous_time.leggibile)
         profile.ora_inizio(seconds_of_day(previous_time));
@@ -146,7 +146,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
                 break;
         }
         const PuntoConservato next_point = store.punto(i + 1);
-        const PuntoTrig next = trig_of(next_point);
+        const PuntoRadianti next = radians_of(next_point);
         const OraDelGiorno next_time = next_point.ora;
         if (next_point.salto_prima)
             profile.salto();

@@ -33,12 +33,12 @@ double secondi_tratto(const OraDelGiorno& p, const OraDelGiorno& q) {
     return seconds;
 }
 
-PuntoTrig trig_punto(double lat_units, double lon_units) {
+PuntoRadianti punto_radianti(double lat_units, double lon_units) {
     const double lat_rad = (lat_units * kUnitsToDegrees) / kDegreesPerRadian;
     return {lat_rad, (lon_units * kUnitsToDegrees) / kDegreesPerRadian, portable_cos(lat_rad)};
 }
 
-double angolo_centrale(const PuntoTrig& p, const PuntoTrig& q) {
+double angolo_centrale(const PuntoRadianti& p, const PuntoRadianti& q) {
     const double half_lat = portable_sin((q.lat_rad - p.lat_rad) / 2);
     const double half_lon = portable_sin((q.lon_rad - p.lon_rad) / 2);
     const double h = half_lat * half_lat + (p.cos_lat * q.cos_lat) * (half_lon * half_lon);
@@ -46,11 +46,11 @@ double angolo_centrale(const PuntoTrig& p, const PuntoTrig& q) {
     return 2 * portable_asin(std::sqrt(h < 1 ? h : 1));
 }
 
-double distanza_km(const PuntoTrig& p, const PuntoTrig& q) {
+double distanza_km(const PuntoRadianti& p, const PuntoRadianti& q) {
     return kEarthRadiusKm * angolo_centrale(p, q);
 }
 
-std::optional<double> velocita_tratto(const PuntoTrig& p, const PuntoTrig& q, double t) {
+std::optional<double> velocita_tratto(const PuntoRadianti& p, const PuntoRadianti& q, double t) {
     return velocita_da_distanza(distanza_km(p, q), t);
 }
 

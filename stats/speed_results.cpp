@@ -67,7 +67,7 @@ CalcoloVelocita::CalcoloVelocita()
     : time_windows_({{2, 0, 0, {}}, {10, 0, 0, {}}, {3600, 0, 0, {}}}),
       windows_({{500, 0, {}}, {1852, 0, {}}}) {}
 
-void CalcoloVelocita::inizio(const PuntoTrig& punto, double ora) {
+void CalcoloVelocita::inizio(const PuntoRadianti& punto, double ora) {
     const uint64_t index = live() == 0 ? base_ : base_ + live();
     if (live() > 0)
         run_offset_ += points_.back().tempo;
@@ -84,7 +84,7 @@ void CalcoloVelocita::inizio(const PuntoTrig& punto, double ora) {
     next_key_ = index;
 }
 
-void CalcoloVelocita::tratto(const Tratto& leg, const PuntoTrig& fine, double ora) {
+void CalcoloVelocita::tratto(const Tratto& leg, const PuntoRadianti& fine, double ora) {
     const Punto& last = points_.back();
     Punto next{fine};
     next.ora = ora;
@@ -195,8 +195,10 @@ void CalcoloVelocita::alpha() {
         }
         // The difference in latitude alone bounds the straight distance from below, at no cost; the
         // trigonometry is needed only for ends that may lie within 50 m.
-        const double floor = std::fabs(it->trig.lat_rad - last.trig.lat_rad) * kEarthRadiusM * (1 - 1e-9);
-        const double gap = floor > kAlphaGate ? floor : distanza_km(it->trig, last.trig) * kMetresPerKm;
+        const double floor =
+            std::fabs(it->posizione.lat_rad - last.posizione.lat_rad) * kEarthRadiusM * (1 - 1e-9);
+        const double gap =
+            floor > kAlphaGate ? floor : distanza_km(it->posizione, last.posizione) * kMetresPerKm;
         if (gap <= kAlphaGate) {
             const auto start = base_ + static_cast<uint64_t>(it - points_.cbegin()) - head_;
             keep_best(alpha_, speed, ends(start, last_index, last_index, seconds, 0));

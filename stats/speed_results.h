@@ -48,16 +48,16 @@ class CalcoloVelocita {
 
     // A run of legs starts at `punto`: the first kept point, and the point after a relocation or a spike.
     // No result spans the step before it. `ora`: the point's time of day in seconds, NaN where unreadable.
-    void inizio(const PuntoTrig& punto, double ora = kSenzaOra);
+    void inizio(const PuntoRadianti& punto, double ora = kSenzaOra);
     // The next leg of the current run, ending at `fine`, recorded at `ora`.
-    void tratto(const Tratto& leg, const PuntoTrig& fine, double ora = kSenzaOra);
+    void tratto(const Tratto& leg, const PuntoRadianti& fine, double ora = kSenzaOra);
 
     RisultatiVelocita risultati() const;
 
   private:
     // A point of the current run with the sums from the run's start up to it.
     struct Punto {
-        PuntoTrig trig;
+        PuntoRadianti posizione;
         double tempo = 0;     // s
         double spazio = 0;    // m, as the totals count it
         double percorso = 0;  // m, great-circle, unrounded

@@ -18,7 +18,7 @@ double cross(double ax, double ay, double bx, double by) {
 
 }  // namespace
 
-void CostruttorePercorso::punto(const PuntoTrig& p, bool inizio, double t, double metri) {
+void CostruttorePercorso::punto(const PuntoRadianti& p, bool inizio, double t, double metri) {
     ++points_;
     if (!any_) {
         any_ = true;

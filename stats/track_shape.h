@@ -29,7 +29,7 @@ class CostruttorePercorso {
 
     // The next kept point. `inizio`: a line starts at it (no leg joins it to the point before); else
     // `t` s and `metri` m of the leg that arrives at it.
-    void punto(const PuntoTrig& p, bool inizio, double t, double metri);
+    void punto(const PuntoRadianti& p, bool inizio, double t, double metri);
 
     Percorso percorso() const;
 

@@ -25,9 +25,9 @@ double seconds(const std::string& from, const std::string& to) {
     return secondi_tratto(ora(from), ora(to));
 }
 
-PuntoTrig place(const std::string& lat, const std::string& lon) {
+PuntoRadianti place(const std::string& lat, const std::string& lon) {
     const PuntoLetto p = test::punto("<trkpt lat=\"" + lat + "\" lon=\"" + lon + "\">");
-    return trig_punto(static_cast<double>(p.lat.value()), static_cast<double>(p.lon.value()));
+    return punto_radianti(static_cast<double>(p.lat.value()), static_cast<double>(p.lon.value()));
 }
 
 struct At {

@@ -7,23 +7,23 @@ namespace lurendo {
 namespace {
 
 TEST(NumberReading, CommaIsTheDecimalSeparatorAndDotsBetweenDigitsAreSkipped) {
-    EXPECT_EQ(leggi_numero("45,5"), 45.5);
-    EXPECT_EQ(leggi_numero("1.234,5"), 1234.5);
+    EXPECT_EQ(read_number("45,5"), 45.5);
+    EXPECT_EQ(read_number("1.234,5"), 1234.5);
     // A GPX coordinate read without swapping "." for "," gives its value in 1e-9 degree.
-    EXPECT_EQ(leggi_numero("45.512845678"), 45512845678.0);
-    EXPECT_EQ(leggi_numero("08"), 8.0);
+    EXPECT_EQ(read_number("45.512845678"), 45512845678.0);
+    EXPECT_EQ(read_number("08"), 8.0);
 }
 
 TEST(NumberReading, BlanksAroundAndALeadingSignAreAccepted) {
-    EXPECT_EQ(leggi_numero("  -3,5\t"), -3.5);
-    EXPECT_EQ(leggi_numero("+7"), 7.0);
-    EXPECT_EQ(leggi_numero(" 0 "), 0.0);
+    EXPECT_EQ(read_number("  -3,5\t"), -3.5);
+    EXPECT_EQ(read_number("+7"), 7.0);
+    EXPECT_EQ(read_number(" 0 "), 0.0);
 }
 
 TEST(NumberReading, AnythingElseIsNotANumber) {
     for (const char* text :
          {"", "   ", "-", "+", ",", "1e5", "0x10", "1,2,3", "12'", "45,5'", "nan", "inf", "1 2", "--1", "1-"})
-        EXPECT_FALSE(leggi_numero(text).has_value()) << '"' << text << '"';
+        EXPECT_FALSE(read_number(text).has_value()) << '"' << text << '"';
 }
 
 TEST(NumberReading, DotAsDecimalPointWithoutGroupSeparator) {

@@ -21,14 +21,14 @@ class Track {
   public:
     // `ora`: the time of day of the first point, s.
     explicit Track(double ora = 36000) : ora_(ora) { calc.inizio(at(0, 0), ora_); }
-    PuntoTrig at(double x, double y) const {
+    PuntoRadianti at(double x, double y) const {
         const double lat = kLat + y / kMetresPerDegree;
         const double lon = 10 + x / (kMetresPerDegree * std::cos(kLat * std::numbers::pi / 180));
-        return trig_punto(lat * 1e9, lon * 1e9);
+        return punto_radianti(lat * 1e9, lon * 1e9);
     }
     // A straight leg to (x, y) at `kmh`, its duration from its length (or `t` when given).
     void to(double x, double y, double kmh, double t = 0) {
-        const PuntoTrig next = at(x, y);
+        const PuntoRadianti next = at(x, y);
         const double d = distanza_km(last_, next);
         const double seconds = t > 0 ? t : std::hypot(x - x_, y - y_) / (kmh / 3.6);
         ora_ = std::fmod(ora_ + seconds, 86400);
@@ -51,7 +51,7 @@ class Track {
 
   private:
     double ora_;
-    PuntoTrig last_ = at(0, 0);
+    PuntoRadianti last_ = at(0, 0);
     double x_ = 0;
     double y_ = 0;
 };
@@ -129,7 +129,7 @@ TEST(SpeedResults, NoRunSpansARelocation) {
 
 // Every pair of points taken literally: the best speed over paths of 250 to 500 m whose ends lie within
 // 50 m, with the sums the calculator keeps.
-std::optional<double> alpha_brute_force(const std::vector<PuntoTrig>& points,
+std::optional<double> alpha_brute_force(const std::vector<PuntoRadianti>& points,
                                         const std::vector<double>& tempo, const std::vector<double>& spazio) {
     std::optional<double> best;
     for (size_t j = 0; j < points.size(); ++j) {
@@ -153,7 +153,7 @@ TEST(SpeedResults, AlphaAgreesWithEveryPairTakenLiterally) {
     std::mt19937 random(11);
     for (int round = 0; round < 6; ++round) {
         Track track;
-        std::vector<PuntoTrig> points{track.at(0, 0)};
+        std::vector<PuntoRadianti> points{track.at(0, 0)};
         std::vector<double> tempo{0}, spazio{0};
         double x = 0, y = 0, heading = 0, turn = 0, kmh = 20;
         std::uniform_real_distribution<double> turn_rate(-0.1, 0.4), speed(8, 45), step(0.2, 1.5);

@@ -17,7 +17,7 @@ constexpr double kLat = 45 / 57.29577951;     // radians
 // Points given in metres east and north of a point at 45° N, fed one by one at `kmh`.
 class Shape {
   public:
-    PuntoTrig at(double x, double y) const {
+    PuntoRadianti at(double x, double y) const {
         const double lat = kLat + y / kMetresPerRadian;
         return {lat, 0.2 + x / (kMetresPerRadian * std::cos(kLat)), std::cos(lat)};
     }
