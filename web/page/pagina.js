@@ -285,6 +285,9 @@ document.addEventListener("drop", (evento) => {
 
 mostra_voci();
 mostra_stato(TESTO_INIZIALE, false);
+// The page's own files are kept for use without network; a page opened as a file has none to keep.
+if ("serviceWorker" in navigator && /^https?:$/.test(location.protocol))
+  navigator.serviceWorker.register("servizio.js").catch(() => {});
 // The worker and its WebAssembly start with the page, while the user picks a track.
 try {
   lavoratore = nuovo_lavoratore();
