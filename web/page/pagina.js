@@ -1,6 +1,6 @@
 // The page: picks or receives a track, hands it to the worker, and lays out the run's report as the window
 // does. Every figure's text comes from the report; this script only places it. The profile, the track
-// and the runs are drawn by profilo.js, traccia.js and corse.js.
+// and the runs are drawn by profilo.js, traccia.js and corse.js, on canvases that tela.js makes ready.
 "use strict";
 
 const $ = (id) => document.getElementById(id);
@@ -113,7 +113,7 @@ function disegna_viste() {
   disegna_traccia($("traccia"), percorso, corse, profilo ? profilo.soglia : 0);
   const soglia = profilo ? (in_nodi() ? profilo.soglia_testo_nodi + " nodi" : profilo.soglia_testo + " km/h") : "";
   $("legenda_traccia").textContent = percorso
-    ? "Giallo: in planata (da " + soglia + "); da grigio a blu: più lento. Un clic su un risultato lo mostra in rosa."
+    ? "Giallo: in planata (oltre " + soglia + "); da grigio a blu: più lento. Un clic su un risultato lo mostra in rosa."
     : "La traccia compare qui dopo la riparazione.";
 }
 

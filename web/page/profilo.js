@@ -8,14 +8,7 @@
 // The spans of `corse` (the chosen result's runs) are shaded, their pixels from left to right in
 // data-evidenza.
 function disegna_profilo(tela, profilo, nodi, corse) {
-  const scala = window.devicePixelRatio || 1;
-  const larghezza = tela.clientWidth;
-  const altezza = tela.clientHeight;
-  tela.width = Math.round(larghezza * scala);
-  tela.height = Math.round(altezza * scala);
-  const g = tela.getContext("2d");
-  g.setTransform(scala, 0, 0, scala, 0, 0);
-  g.clearRect(0, 0, larghezza, altezza);
+  const { g, larghezza, altezza } = prepara_tela(tela);
   delete tela.dataset.area;
   delete tela.dataset.etichette;
   delete tela.dataset.evidenza;

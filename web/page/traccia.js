@@ -10,9 +10,10 @@ const GIALLO_PLANATA = "rgb(255, 255, 192)";
 const COLORE_CORSA = "rgb(230, 0, 126)";
 const BORDO_TRACCIA = "rgb(40, 40, 40)";
 
-// Planing stretches in the profile's yellow; slower ones from light grey (standing) to blue (near planing).
+// Planing stretches (faster than the threshold, as the totals count them) in the profile's yellow;
+// slower ones from light grey (standing) to blue (near planing).
 function colore_velocita(kmh, soglia) {
-  if (kmh >= soglia) return GIALLO_PLANATA;
+  if (kmh > soglia) return GIALLO_PLANATA;
   const t = Math.max(0, kmh) / soglia;
   const tra = (a, b) => Math.round(a + (b - a) * t);
   return `rgb(${tra(215, 20)}, ${tra(215, 80)}, ${tra(215, 210)})`;
@@ -35,14 +36,7 @@ function svuota_traccia(tela) {
 
 // Draws `percorso` on `tela` with `corse` (runs) highlighted; `soglia` is the planing speed in km/h.
 function disegna_traccia(tela, percorso, corse, soglia) {
-  const scala_schermo = window.devicePixelRatio || 1;
-  const larghezza = tela.clientWidth;
-  const altezza = tela.clientHeight;
-  tela.width = Math.round(larghezza * scala_schermo);
-  tela.height = Math.round(altezza * scala_schermo);
-  const g = tela.getContext("2d");
-  g.setTransform(scala_schermo, 0, 0, scala_schermo, 0, 0);
-  g.clearRect(0, 0, larghezza, altezza);
+  const { g, larghezza, altezza } = prepara_tela(tela);
   svuota_traccia(tela);
   if (!percorso || percorso.est.length === 0 || larghezza === 0) return;
 
