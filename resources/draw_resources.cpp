@@ -1,4 +1,5 @@
-// lurendo-draw-resources OUTDIR: draws the window's instruction picture and the program icon.
+// lurendo-draw-resources OUTDIR: draws the window's instruction picture and the program icon, also in the
+// sizes the web page's manifest names.
 // The results are kept in the repository; run this only to change them (QT_QPA_PLATFORM=offscreen works).
 #include <QDir>
 #include <QFile>
@@ -217,6 +218,9 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(dir.filePath("icone"));
     for (const int size : {16, 32, 48, 64, 128, 256})
         ok = ok && icon(size).save(dir.filePath(QString("icone/it.lurendo.Lurendo-%1.png").arg(size)), "png");
+    // The web page's manifest names these two, for the page installed as an app.
+    for (const int size : {192, 512})
+        ok = ok && icon(size).save(dir.filePath(QString("icone/lurendo-%1.png").arg(size)), "png");
     if (!ok) {
         std::fprintf(stderr, "impossibile scrivere le immagini in %s\n", argv[1]);
         return 1;

@@ -1,13 +1,12 @@
 """The web page in a real browser: headless Chromium driven through ChromeDriver loads tracks through the
 file input, as a user picks them, and what the page shows and offers for download must be exactly what
-lurendo-cli gives for the same track.
+lurendo-cli gives for the same track. The track view, the runs behind the results, the messages to a new
+user and the page offline are checked by track_checks, status_checks and offline_checks.
 
 Usage: web_test.py --page DIR --cli LURENDO_CLI [--shared DIR] [--screens DIR] [--bench TRACK]
 """
 
 import argparse
-import functools
-import http.server
 import json
 import os
 import re
@@ -16,30 +15,22 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
-from selenium import webdriver
 from selenium.webdriver.common.action_chains import ActionChains
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+
+from harness import FIGURES, Results, browser, cli_run, load, pick, serve
+from offline_checks import check_manifest, check_offline
+from status_checks import check_drops, check_first_visit
+from track_checks import check_run_highlight, check_track_view
 
 CORPUS_TRACKS = [
     "ws-motion-gpx10-20220716.gpx",  # device speeds in GPX 1.0
     "mapsource-mixed-crlf-cr.gpx",  # every kind of line end
     "garminconnect-activity.gpx",  # a slow track, extensions on their own lines
 ]
-FIGURES = ["lbl_tempo_tot", "lbl_dist_tot", "lbl_tempo_parz", "lbl_dist_parz"]
-
-# Counts the workers a page starts and ends, whatever the page itself keeps: run before any script of it.
-COUNT_WORKERS = """
-window.workerCount = { started: 0, ended: 0 };
-window.Worker = class extends window.Worker {
-  constructor(...args) { super(...args); window.workerCount.started++; }
-  terminate() { window.workerCount.ended++; super.terminate(); }
-};
-"""
 
 # What the page shows at the moment a run starts, taken once as its state turns "in_corso": after the
 # handler of the choice has run and before the worker can answer.
@@ -58,79 +49,6 @@ new MutationObserver(() => {
   };
 }).observe(document.body, { attributes: true, attributeFilter: ["data-stato"] });
 """
-
-
-class Results:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, condition, what):
-        if condition:
-            self.passed += 1
-        else:
-            self.failed += 1
-            print("FALLITO: " + what, flush=True)
-
-
-class Files(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
-                      ".js": "text/javascript"}
-
-    def log_message(self, *args):
-        pass
-
-
-def serve(folder):
-    handler = functools.partial(Files, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
-
-
-def browser(downloads, profile):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--disable-quic", "--user-data-dir=" + profile, "--window-size=1280,900", "--lang=it"]:
-        options.add_argument(flag)
-    options.add_experimental_option("prefs", {"download.default_directory": downloads,
-                                              "download.prompt_for_download": False})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    driver.execute_cdp_cmd("Page.setDownloadBehavior", {"behavior": "allow", "downloadPath": downloads})
-    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": COUNT_WORKERS})
-    return driver
-
-
-def cli_run(cli, folder, name):
-    """lurendo-cli --json on `name` inside `folder`, as the page sees it: a bare file name."""
-    done = subprocess.run([cli, "--json", "-o", "cli-out.gpx", name], cwd=folder, capture_output=True)
-    report = json.loads(done.stdout)
-    out = os.path.join(folder, "cli-out.gpx")
-    data = None
-    if report["esito"] == "eseguito":
-        with open(out, "rb") as f:
-            data = f.read()
-        os.remove(out)
-    return report, data
-
-
-def load(driver, url, path, timeout=300):
-    driver.get(url)
-    return pick(driver, path, timeout)
-
-
-def pick(driver, path, timeout=300):
-    """Chooses `path` in the page open, as the user does, also for a second track, and waits for the run."""
-    driver.execute_script("document.body.dataset.stato = ''")
-    driver.find_element(By.ID, "scelta_file").send_keys(path)
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if driver.execute_script("return document.body.dataset.stato") == "concluso":
-            return True
-        time.sleep(0.05)
-    return False
 
 
 def write_tracks(folder):
@@ -216,13 +134,14 @@ def check_units_and_notes(driver, url, results, tracks):
 
     rows = driver.find_elements(By.CSS_SELECTOR, "#tabella_velocita tr")[:7]
     tips = [row.get_attribute("title") for row in rows]
-    results.check(len(tips) == 7 and all(t.startswith("Dalle posizioni: ") for t in tips),
+    results.check(len(tips) == 7 and all("Dalle posizioni: " in t for t in tips),
                   "Doppler track: rows without the positions' result " + str(tips))
     results.check(driver.find_element(By.ID, "avviso_intervallo").text == "", "1 s apart: interval warning shown")
 
     pick(driver, tracks["posizioni.gpx"])
     tips = [row.get_attribute("title") for row in driver.find_elements(By.CSS_SELECTOR, "#tabella_velocita tr")]
-    results.check(not any(tips), "positions only: rows tell the positions' result " + str(tips))
+    results.check(not any("Dalle posizioni" in t for t in tips),
+                  "positions only: rows tell the positions' result " + str(tips))
     warning = driver.find_element(By.ID, "avviso_intervallo")
     results.check(warning.is_displayed() and warning.text.startswith("Punti registrati ogni 3 s"),
                   "3 s apart: interval warning " + repr(warning.text))
@@ -287,7 +206,9 @@ def check_empty(driver, url, results, cli, folder):
 
 
 def check_layout(driver, url, results, sample, screens):
-    """Keyboard first, then the phone's width: the grid, the profile and the table one under the other."""
+    """Keyboard first, then the phone's width: the grid, the profile and the table one under the other,
+    and the track within the width. The screenshots: the page as it first shows a track, then the track
+    view with the 5×10 s runs chosen, on a desktop and on a phone."""
     driver.get(url)
     driver.find_element(By.TAG_NAME, "body").send_keys(Keys.TAB)
     focused = driver.execute_script("return document.activeElement.id")
@@ -305,7 +226,18 @@ def check_layout(driver, url, results, sample, screens):
     results.check(stacked and fits, "at 360 px the results do not stack within the width: " + str(boxes))
     if screens:
         driver.save_screenshot(os.path.join(screens, "web-telefono.png"))
+    driver.find_element(By.ID, "cmd_traccia").click()
+    driver.find_element(By.CSS_SELECTOR, "#tabella_velocita tr[data-chiave='5x10s'] button").click()
+    track = driver.execute_script("return document.getElementById('traccia').getBoundingClientRect().right")
+    results.check(0 < track <= 360, f"at 360 px the track ends at {track}")
+    if screens:
+        driver.execute_script("document.getElementById('scelta_vista').scrollIntoView()")
+        driver.save_screenshot(os.path.join(screens, "web-traccia-telefono.png"))
     driver.set_window_size(1280, 900)
+    time.sleep(0.3)
+    if screens:
+        driver.execute_script("window.scrollTo(0, 0)")
+        driver.save_screenshot(os.path.join(screens, "web-traccia.png"))
 
 
 def bench(driver, url, cli, track, runs=3):
@@ -381,8 +313,16 @@ def main():
         check_one_worker(driver, url, results, made)
         check_cleared_at_start(driver, url, results, made)
         check_units_and_notes(driver, url, results, made)
+        check_first_visit(driver, url, results, args.cli, tracks, "doppler.gpx")
+        check_drops(driver, url, results, args.cli, tracks, "doppler.gpx")
         if args.sample:
-            check_layout(driver, url, results, os.path.join(tracks, os.path.basename(args.sample)), args.screens)
+            sample = os.path.basename(args.sample)
+            report = check_track_view(driver, url, results, args.cli, tracks, sample)
+            check_run_highlight(driver, results, report)
+            check_layout(driver, url, results, os.path.join(tracks, sample), args.screens)
+        # Last: from here a service worker serves the page's origin.
+        check_manifest(driver, url, results)
+        check_offline(driver, args.page, results, args.cli, tracks, "doppler.gpx")
     finally:
         driver.quit()
         server.shutdown()

@@ -1,14 +1,19 @@
 // The page: picks or receives a track, hands it to the worker, and lays out the run's report as the window
-// does. Every figure's text comes from the report; this script only places it.
+// does. Every figure's text comes from the report; this script only places it. The profile, the track
+// and the runs are drawn by profilo.js, traccia.js and corse.js, on canvases that tela.js makes ready.
 "use strict";
 
 const $ = (id) => document.getElementById(id);
 const CHIAVE_NODI = "lurendo.nodi";
+const TESTO_INIZIALE = "Scegli una traccia GPX: premi Ripara o trascina il file .gpx sulla pagina.";
 
 let lavoratore = null;
 let in_corso = false;
 let voci = [];
 let profilo = null;
+let migliori = null;  // the runs behind the speed results
+let percorso = null;  // the track's shape
+let scelta = null;  // the key of the result whose runs are highlighted
 let indirizzo_uscita = null;  // the Blob URL of the last out.gpx, while one may be downloaded
 
 function voce(chiave) {
@@ -28,8 +33,8 @@ function mostra_stato(testo, errore) {
   $("lbl_risultato").classList.toggle("errore", Boolean(errore));
 }
 
-// The grid, the table, the interval warning and the profile from the entries of the report; empty
-// without entries.
+// The grid, the table, the interval warning, the profile and the track from the entries of the report;
+// empty without entries. A result with runs behind it is a button in its row.
 function mostra_voci() {
   $("suggerimento_profilo").textContent = "";
   for (const chiave of ["tempo_tot", "dist_tot", "tempo_parz", "dist_parz"]) {
@@ -49,14 +54,30 @@ function mostra_voci() {
     const riga = corpo.insertRow();
     const nome = document.createElement("th");
     nome.scope = "row";
-    nome.textContent = v.titolo;
     riga.appendChild(nome);
     const valore = riga.insertCell();
     valore.textContent = v.tipo === "velocita" && nodi ? v.nodi : v.testo;
+    const suggerimenti = [];
+    const corse = v.tipo === "velocita" ? corse_di(migliori, v.chiave) : [];
+    if (corse.length) {
+      suggerimenti.push(testo_corse(corse));
+      const bottone = document.createElement("button");
+      bottone.type = "button";
+      bottone.className = "corsa";
+      bottone.textContent = v.titolo;
+      bottone.setAttribute("aria-pressed", String(v.chiave === scelta));
+      nome.appendChild(bottone);
+      riga.classList.toggle("scelta", v.chiave === scelta);
+      riga.dataset.chiave = v.chiave;
+      riga.addEventListener("click", () => scegli(v.chiave));
+    } else {
+      nome.textContent = v.titolo;
+    }
     if (v.tipo === "velocita" && fonte && fonte.numero !== "posizioni")
-      riga.title = "Dalle posizioni: " + (nodi ? v.posizioni_nodi : v.posizioni) + (nodi ? " nodi" : " km/h");
+      suggerimenti.push("Dalle posizioni: " + (nodi ? v.posizioni_nodi : v.posizioni) + (nodi ? " nodi" : " km/h"));
+    if (suggerimenti.length) riga.title = suggerimenti.join("\n");
   }
-  disegna_profilo();
+  mostra_scelta();
 }
 
 // The table's rows before any run: captions, no values.
@@ -64,155 +85,57 @@ const righe_vuote = ["2 s", "10 s", "5×10 s", "500 m", "Alpha 500", "Miglio", "
   .map((titolo) => ({ tipo: "velocita", titolo, testo: "", nodi: "" }))
   .concat([{ tipo: "quota", titolo: "Planata %", testo: "" }]);
 
-function orario(secondi, con_secondi) {
-  const s = ((Math.floor(secondi) % 86400) + 86400) % 86400;
-  const due = (n) => String(n).padStart(2, "0");
-  const testo = due(Math.floor(s / 3600)) + ":" + due(Math.floor(s / 60) % 60);
-  return con_secondi ? testo + ":" + due(s % 60) : testo;
+// A click on a result's row highlights its runs, a second click takes the highlight away.
+function scegli(chiave) {
+  scelta = scelta === chiave ? null : chiave;
+  for (const riga of $("tabella_velocita").rows) {
+    const scelta_qui = riga.dataset.chiave !== undefined && riga.dataset.chiave === scelta;
+    riga.classList.toggle("scelta", scelta_qui);
+    const bottone = riga.querySelector("button");
+    if (bottone) bottone.setAttribute("aria-pressed", String(scelta_qui));
+  }
+  mostra_scelta();
 }
 
-// Speed over the time of day, in the unit the table shows: planing columns in the grid's yellow, the
-// dashed planing line, red triangles under the axis where GPS spikes were dropped. Labels are placed only
-// where they do not touch another; the unit and the speed labels drawn go to the canvas's data-etichette.
-function disegna_profilo() {
-  const tela = $("profilo");
-  const scala = window.devicePixelRatio || 1;
-  const larghezza = tela.clientWidth;
-  const altezza = tela.clientHeight;
-  tela.width = Math.round(larghezza * scala);
-  tela.height = Math.round(altezza * scala);
-  const g = tela.getContext("2d");
-  g.setTransform(scala, 0, 0, scala, 0, 0);
-  g.clearRect(0, 0, larghezza, altezza);
-  delete tela.dataset.area;
-  delete tela.dataset.etichette;
-  if (!profilo || profilo.colonne.length === 0) return;
-
-  g.font = "11px 'Liberation Sans', Arial, sans-serif";
-  const alto_testo = 11;
-  const colonne = profilo.colonne;
-  const nodi = in_nodi();
-  const unita = nodi ? "nodi" : "km/h";
-  const in_unita = (kmh) => (nodi ? kmh / profilo.kmh_per_nodo : kmh);
-  const soglia = in_unita(profilo.soglia);
-  let massimo = soglia;
-  for (const c of colonne) massimo = Math.max(massimo, in_unita(c.v_max));
-  const cima = Math.ceil(massimo / 10) * 10;
-  const testo_soglia = nodi ? profilo.soglia_testo_nodi : profilo.soglia_testo;
-  const etichette_v = [[0, "0"], [soglia, testo_soglia], [cima, String(cima)]];
-  const sinistra = Math.ceil(Math.max(...etichette_v.map(([, testo]) => g.measureText(testo).width))) + 8;
-  const area = { x: sinistra, y: alto_testo + 6, w: larghezza - sinistra - 4, h: altezza - alto_testo * 2 - 20 };
-  const y_del_valore = (v) => area.y + area.h - (v / cima) * area.h;  // v in the unit shown
-  const y_di = (kmh) => y_del_valore(in_unita(kmh));
-  const x_di = (i) => area.x + (i / colonne.length) * area.w;
-
-  // Planing columns, then the curve of the mean speed.
-  g.fillStyle = "rgb(255, 255, 192)";
-  colonne.forEach((c, i) => {
-    if (c.planata >= 0.5) g.fillRect(x_di(i), y_di(c.v_media), Math.max(1, x_di(i + 1) - x_di(i)), area.y + area.h - y_di(c.v_media));
-  });
-  g.strokeStyle = "#000";
-  g.lineWidth = 1;
-  g.beginPath();
-  colonne.forEach((c, i) => {
-    const x = (x_di(i) + x_di(i + 1)) / 2;
-    if (i === 0) g.moveTo(x, y_di(c.v_media));
-    else g.lineTo(x, y_di(c.v_media));
-  });
-  g.stroke();
-
-  // Axes, the planing line, the speed labels that do not touch one another, the unit above the plot.
-  g.beginPath();
-  g.moveTo(area.x, area.y);
-  g.lineTo(area.x, area.y + area.h);
-  g.lineTo(area.x + area.w, area.y + area.h);
-  g.stroke();
-  g.setLineDash([4, 3]);
-  g.beginPath();
-  g.moveTo(area.x, y_di(profilo.soglia));
-  g.lineTo(area.x + area.w, y_di(profilo.soglia));
-  g.stroke();
-  g.setLineDash([]);
-  g.fillStyle = "#000";
-  g.textBaseline = "middle";
-  g.textAlign = "right";
-  const poste = [];
-  const scritte = [unita];
-  for (const [v, testo] of etichette_v) {
-    const y = y_del_valore(v);
-    if (poste.some((altra) => Math.abs(altra - y) < alto_testo * 1.5)) continue;
-    poste.push(y);
-    scritte.push(testo);
-    g.fillText(testo, area.x - 4, y);
-  }
-  g.textAlign = "left";
-  g.textBaseline = "bottom";
-  g.fillText(unita, area.x + 4, area.y - 2);
-
-  // Dropped spikes: red triangles under the axis, clear of the curve.
-  g.fillStyle = "#d00000";
-  colonne.forEach((c, i) => {
-    if (!c.salto) return;
-    const x = (x_di(i) + x_di(i + 1)) / 2;
-    const y = area.y + area.h + 2;
-    g.beginPath();
-    g.moveTo(x, y);
-    g.lineTo(x - 4, y + 7);
-    g.lineTo(x + 4, y + 7);
-    g.closePath();
-    g.fill();
-  });
-
-  // The times of day at both ends, and in the middle where there is room.
-  g.fillStyle = "#000";
-  g.textBaseline = "top";
-  const inizio = profilo.ora_inizio === null ? 0 : profilo.ora_inizio;
-  const durata = profilo.larghezza * colonne.length;
-  const y_ore = area.y + area.h + 10;
-  const ore = [
-    [area.x, "left", inizio],
-    [area.x + area.w, "right", inizio + durata],
-    [area.x + area.w / 2, "center", inizio + durata / 2],
-  ];
-  const occupate = [];
-  for (const [x, allineamento, secondi] of ore) {
-    const testo = orario(secondi, false);
-    const w = g.measureText(testo).width;
-    const da = allineamento === "left" ? x : allineamento === "right" ? x - w : x - w / 2;
-    if (occupate.some(([a, b]) => da < b + 6 && da + w > a - 6)) continue;
-    occupate.push([da, da + w]);
-    g.textAlign = allineamento;
-    g.fillText(testo, x, y_ore);
-  }
-  tela.dataset.area = JSON.stringify(area);
-  tela.dataset.etichette = JSON.stringify(scritte);
+// The chosen result's runs: their times under the table, their spans in the profile, their stretches in
+// the track.
+function mostra_scelta() {
+  const corse = scelta ? corse_di(migliori, scelta) : [];
+  const v = scelta ? voce(scelta) : null;
+  const separa = corse.length > 1 ? ":\n" : ": ";
+  $("lbl_corsa").textContent = corse.length && v ? v.titolo + separa + testo_corse(corse) : "";
+  disegna_viste();
 }
 
-function suggerimento_profilo(evento) {
-  const uscita = $("suggerimento_profilo");
-  if (!profilo || profilo.colonne.length === 0 || !$("profilo").dataset.area) {
-    uscita.textContent = "";
-    return;
-  }
-  const area = JSON.parse($("profilo").dataset.area);
-  const x = evento.offsetX;
-  if (x < area.x || x > area.x + area.w) {
-    uscita.textContent = "";
-    return;
-  }
-  const n = profilo.colonne.length;
-  const i = Math.min(n - 1, Math.floor(((x - area.x) / area.w) * n));
-  const c = profilo.colonne[i];
-  const inizio = profilo.ora_inizio === null ? 0 : profilo.ora_inizio;
-  const velocita = in_nodi() ? c.testo_nodi + " nodi" : c.testo + " km/h";
-  uscita.textContent = orario(inizio + (i + 0.5) * profilo.larghezza, true) + "  " + velocita +
-    (c.planata >= 0.5 ? "  in planata" : "");
+function disegna_viste() {
+  const corse = scelta ? corse_di(migliori, scelta) : [];
+  disegna_profilo($("profilo"), profilo, in_nodi(), corse);
+  disegna_traccia($("traccia"), percorso, corse, profilo ? profilo.soglia : 0);
+  const soglia = profilo ? (in_nodi() ? profilo.soglia_testo_nodi + " nodi" : profilo.soglia_testo + " km/h") : "";
+  $("legenda_traccia").textContent = percorso
+    ? "Giallo: in planata (oltre " + soglia + "); da grigio a blu: più lento. Un clic su un risultato lo mostra in rosa."
+    : "La traccia compare qui dopo la riparazione.";
+}
+
+// "Traccia" shows the track over the profile, "Profilo" the profile alone, as the page first shows it.
+function mostra_vista(traccia) {
+  $("cmd_profilo").setAttribute("aria-pressed", String(!traccia));
+  $("cmd_traccia").setAttribute("aria-pressed", String(traccia));
+  $("vista_traccia").hidden = !traccia;
+  disegna_viste();
 }
 
 function togli_scarico() {
   if (indirizzo_uscita) URL.revokeObjectURL(indirizzo_uscita);
   indirizzo_uscita = null;
-  $("cmd_scarica").hidden = true;
+  $("scarico").hidden = true;
+}
+
+// The page writes no file: out.gpx is ready to be downloaded, which the line under the status tells. The
+// core's status names the file it wrote ("File: out.gpx"), which is left out here.
+function testo_eseguito(testo, uscita) {
+  const nome = " File: " + uscita;
+  return uscita && testo.endsWith(nome) ? testo.slice(0, -nome.length) : testo;
 }
 
 function concludi(dati) {
@@ -222,6 +145,8 @@ function concludi(dati) {
     termina_lavoratore();
     voci = [];
     profilo = null;
+    migliori = null;
+    percorso = null;
     mostra_stato("Errore: errore imprevisto (" + dati.messaggio + ")", true);
     mostra_voci();
     return;
@@ -233,7 +158,10 @@ function concludi(dati) {
   // No figures beside an error about the input, as in the window.
   voci = resoconto.voci.some((v) => v.chiave === "dist_tot") ? resoconto.voci : [];
   profilo = voci.length ? resoconto.profilo : null;
-  mostra_stato(resoconto.voci.find((v) => v.chiave === "lbl_risultato").testo, !ok);
+  migliori = voci.length ? risultato.migliori : null;
+  percorso = voci.length ? risultato.percorso : null;
+  const stato = resoconto.voci.find((v) => v.chiave === "lbl_risultato").testo;
+  mostra_stato(ok ? testo_eseguito(stato, risultato.file_out) : stato, !ok);
   mostra_voci();
   $("cmd_ripara").focus();
   document.body.dataset.durata = String(performance.now() - Number(document.body.dataset.inizio));
@@ -257,7 +185,7 @@ function nuovo_lavoratore() {
       // Offered only for the run whose report is on show.
       if (!in_corso) {
         indirizzo_uscita = URL.createObjectURL(dati.uscita);
-        $("cmd_scarica").hidden = false;
+        $("scarico").hidden = false;
       }
     } else {
       concludi(dati);
@@ -277,9 +205,13 @@ function ripara(file) {
   document.body.dataset.stato = "in_corso";
   $("cmd_ripara").disabled = true;
   togli_scarico();
+  $("lbl_traccia").textContent = "Traccia: " + file.name;
   // No figure of the previous track stays beside the new one's status line.
   voci = [];
   profilo = null;
+  migliori = null;
+  percorso = null;
+  scelta = null;
   mostra_voci();
   mostra_stato("Righe elaborate: 0", false);
   try {
@@ -319,9 +251,21 @@ $("titolo_velocita").addEventListener("click", () => {
   }
   mostra_voci();
 });
-$("profilo").addEventListener("mousemove", suggerimento_profilo);
+$("profilo").addEventListener("mousemove", (evento) => {
+  $("suggerimento_profilo").textContent = testo_suggerimento($("profilo"), profilo, in_nodi(), evento.offsetX);
+});
 $("profilo").addEventListener("mouseleave", () => ($("suggerimento_profilo").textContent = ""));
-window.addEventListener("resize", disegna_profilo);
+window.addEventListener("resize", disegna_viste);
+$("cmd_profilo").addEventListener("click", () => mostra_vista(false));
+$("cmd_traccia").addEventListener("click", () => mostra_vista(true));
+
+// What was dropped, when it is not one .gpx file: a message instead of a run; null when it is one.
+function rifiuto_trascinati(files) {
+  if (files.length === 0) return "Nessun file: trascina sulla pagina un file .gpx dal computer.";
+  if (files.length > 1) return "Hai trascinato " + files.length + " file: trascinane uno solo, una traccia .gpx.";
+  if (!/\.gpx$/i.test(files[0].name)) return "«" + files[0].name + "» non è una traccia GPX: serve un file .gpx.";
+  return null;
+}
 
 // One .gpx file dropped anywhere on the page starts the same run.
 document.addEventListener("dragover", (evento) => {
@@ -332,11 +276,18 @@ document.addEventListener("dragleave", () => document.body.classList.remove("tra
 document.addEventListener("drop", (evento) => {
   evento.preventDefault();
   document.body.classList.remove("trascinando");
-  const file = evento.dataTransfer.files[0];
-  if (evento.dataTransfer.files.length === 1 && /\.gpx$/i.test(file.name)) ripara(file);
+  if (in_corso) return;  // the running track's progress stays on show
+  const files = evento.dataTransfer.files;
+  const rifiuto = rifiuto_trascinati(files);
+  if (rifiuto) mostra_stato(rifiuto, true);
+  else ripara(files[0]);
 });
 
 mostra_voci();
+mostra_stato(TESTO_INIZIALE, false);
+// The page's own files are kept for use without network; a page opened as a file has none to keep.
+if ("serviceWorker" in navigator && /^https?:$/.test(location.protocol))
+  navigator.serviceWorker.register("servizio.js").catch(() => {});
 // The worker and its WebAssembly start with the page, while the user picks a track.
 try {
   lavoratore = nuovo_lavoratore();
