@@ -171,7 +171,7 @@ Statistiche passo_statistiche(const PointStore& store, bool libera) {
             } else {
                 speeds.tratto({t, v.value_or(0), d}, device, next, seconds_of_day(next_time));
                 profile.tratto(t, v.value_or(0));
-                shape.punto(next, false, t, v.value_or(0) / kKmhPerMs * t);
+                shape.punto(next, false, t, v.value_or(0) / kKmhPerMs * t, v && *v > stats::kPlaningSpeed);
             }
         }
         previous_point = next_point;

@@ -18,7 +18,7 @@ double cross(double ax, double ay, double bx, double by) {
 
 }  // namespace
 
-void CostruttorePercorso::punto(const PuntoRadianti& p, bool inizio, double t, double metri) {
+void CostruttorePercorso::punto(const PuntoRadianti& p, bool inizio, double t, double metri, bool planata) {
     ++points_;
     if (!any_) {
         any_ = true;
@@ -38,6 +38,7 @@ void CostruttorePercorso::punto(const PuntoRadianti& p, bool inizio, double t, d
                    inizio ? 0 : t,
                    inizio ? 0 : metri,
                    inizio,
+                   !inizio && planata,
                    points_};
     if (inizio)
         start_line(vertices_, sleeve_, v);
@@ -72,8 +73,7 @@ void CostruttorePercorso::add(std::vector<Vertex>& out, Sleeve& sleeve, const Ve
     const double distance = std::sqrt(squared);
     // Inside the directions, and not back towards the vertex: a segment ending short of a turn's tip would
     // leave the tip out. Nor across a change between planing and not, which the drawing colours.
-    const bool planing = v.t > 0 && v.m / v.t * kKmhPerMs > kPlaningSpeed;
-    const bool same_kind = !sleeve.any || !keep_planing_ends_ || planing == sleeve.planing;
+    const bool same_kind = !sleeve.any || !keep_planing_ends_ || v.planing == sleeve.last.planing;
     const bool inside = same_kind && (sleeve.open || (cross(sleeve.right_x, sleeve.right_y, dx, dy) >= 0 &&
                                                       cross(dx, dy, sleeve.left_x, sleeve.left_y) >= 0 &&
                                                       distance >= sleeve.farthest - tolerance_));
@@ -83,15 +83,16 @@ void CostruttorePercorso::add(std::vector<Vertex>& out, Sleeve& sleeve, const Ve
         add(out, sleeve, v);
         return;
     }
-    Vertex next = v;
     if (sleeve.any) {
-        next.t += sleeve.last.t;
-        next.m += sleeve.last.m;
+        sleeve.last.x = v.x;
+        sleeve.last.y = v.y;
+        sleeve.last.t += v.t;
+        sleeve.last.m += v.m;
+        sleeve.last.point = v.point;
+    } else {
+        sleeve.last = v;
+        sleeve.any = true;
     }
-    if (!sleeve.any)
-        sleeve.planing = planing;
-    sleeve.last = next;
-    sleeve.any = true;
     sleeve.farthest = std::max(sleeve.farthest, distance);
     if (squared <= reach)
         return;

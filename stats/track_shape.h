@@ -28,8 +28,8 @@ class CostruttorePercorso {
     static constexpr size_t kMaxVertici = 2000;
 
     // The next kept point. `inizio`: a line starts at it (no leg joins it to the point before); else
-    // `t` s and `metri` m of the leg that arrives at it.
-    void punto(const PuntoRadianti& p, bool inizio, double t, double metri);
+    // `t` s and `metri` m of the leg that arrives at it, and whether that leg counts as planing.
+    void punto(const PuntoRadianti& p, bool inizio, double t, double metri, bool planata = false);
 
     Percorso percorso() const;
 
@@ -38,6 +38,7 @@ class CostruttorePercorso {
         double x = 0, y = 0;  // m
         double t = 0, m = 0;  // s and m of the stretch arriving here
         bool start = false;
+        bool planing = false;  // the stretch's legs count as planing
         int64_t point = 0;
     };
     // Where the line being drawn stands: its last vertex, the newest point, and the directions from the

@@ -24,7 +24,7 @@ class Shape {
     void point(double x, double y, double kmh, bool start = false) {
         const double metres = std::hypot(x - x_, y - y_);
         const double t = kmh > 0 ? metres / (kmh / 3.6) : 1;
-        builder.punto(at(x, y), start || first_, t, kmh / 3.6 * t);
+        builder.punto(at(x, y), start || first_, t, kmh / 3.6 * t, kmh > 18);
         points.push_back({x, y});
         first_ = false;
         x_ = x;
