@@ -50,6 +50,10 @@ class Form1 : public QWidget {
     bool run_in_corso() const { return run_.running(); }
     // Shows `text` in the status line: whole when it fits, else without its middle and whole in the tooltip.
     void mostra_stato(const QString& text);
+    // Shows the profile (0) or the track (1), as a click on their tab does.
+    void scegli_vista(int vista);
+    // Chooses the speed result keyed `chiave` ("2s", "alpha500", …), as a click on its row does.
+    void scegli_risultato(const std::string& chiave);
 
     // The window as drawn, and where the pictures and the speed results stand in it.
     static const QSize kDesignSize;

@@ -157,22 +157,40 @@ void Form1::crea_controlli() {
     place_pictures();
 }
 
-// The tabs down the left of the pictures' room, the picture chosen beside them; the speed results below
-// and right.
+void Form1::scegli_vista(int vista) {
+    schede_->setCurrentIndex(vista);
+}
+
+void Form1::scegli_risultato(const std::string& chiave) {
+    velocita_->scegli(chiave);
+}
+
+// The tabs down the left of the pictures' room, the picture chosen beside them. The drawn controls keep
+// their places, so the pictures grow where the window has grown: a little wider, they widen in place; with
+// room for a picture of its own, they move into the larger of the new strip on the right and the new
+// band at the bottom, and the speed results stay where they were drawn.
 void Form1::place_pictures() {
     const int wider = std::max(0, width() - kDesignSize.width());
     const int taller = std::max(0, height() - kDesignSize.height());
-    const QRect room = kPictures.adjusted(0, 0, wider, taller);
+    constexpr int kOwnRoom = 240;  // pixels of new width or height that hold a picture of their own
+    constexpr int kMargin = 8;
+    QRect room = kPictures.adjusted(0, 0, wider, 0);
+    QRect speeds = kSpeeds.translated(wider, 0);
+    if (wider >= kOwnRoom || taller >= kOwnRoom) {
+        speeds = kSpeeds;
+        room = wider * height() >= taller * width()
+                   ? QRect(kDesignSize.width(), kMargin, wider - kMargin, height() - 2 * kMargin)
+                   : QRect(kMargin, kDesignSize.height(), width() - 2 * kMargin, taller - kMargin);
+    }
     const int tabs = schede_->sizeHint().width();
     schede_->setGeometry(room.left(), room.top(), tabs,
                          std::min(room.height(), schede_->sizeHint().height()));
     profilo_->setGeometry(room.adjusted(tabs, 0, 0, 0));
     traccia_->setGeometry(room.adjusted(tabs, 0, 0, 0));
-    velocita_->setGeometry(kSpeeds.translated(wider, taller));
+    velocita_->setGeometry(speeds);
 }
 
-// The drawn controls keep their places and sizes; room beyond the design goes to the pictures, and the
-// speed results keep to the window's lower right corner.
+// The drawn controls keep their places and sizes; the room beyond the design goes to the pictures.
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     place_pictures();

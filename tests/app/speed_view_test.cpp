@@ -104,8 +104,9 @@ TEST_F(SpeedView, AClickOnAResultShowsItsRunInTheTrackAndTheProfile) {
     EXPECT_EQ(profile()->bande().size(), 1u);
 }
 
-// The tabs choose the picture; room beyond the drawn window goes to the pictures, and the speed results
-// keep to its lower right corner.
+// The tabs choose the picture. A little wider, the window widens the pictures in place and the speed
+// results keep to its right edge; with room for a picture of its own, on the right or at the bottom,
+// the pictures fill it and the results go back to where they were drawn. No drawn control is covered.
 TEST_F(SpeedView, TheTabsChooseThePictureAndTheWindowsRoomGoesToIt) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -117,12 +118,33 @@ TEST_F(SpeedView, TheTabsChooseThePictureAndTheWindowsRoomGoesToIt) {
     EXPECT_FALSE(profile()->isVisible());
     EXPECT_TRUE(track()->isVisible());
 
+    const QSize design = form.size();
     const QRect picture = track()->geometry(), speeds = table()->geometry();
-    form.resize(form.width() + 300, form.height() + 200);
+    const auto covers_a_drawn_control = [&] {
+        for (const char* name : {"lbl_link", "Picture1", "lbl_risultato", "Label4", "cmd_ripara"})
+            if (track()->geometry().intersects(form.findChild<QWidget*>(name)->geometry()))
+                return true;
+        return false;
+    };
+    form.resize(design.width() + 100, design.height() + 50);
     QApplication::processEvents();
-    EXPECT_EQ(track()->geometry(), picture.adjusted(0, 0, 300, 200));
-    EXPECT_EQ(profile()->geometry(), picture.adjusted(0, 0, 300, 200));
-    EXPECT_EQ(table()->geometry(), speeds.translated(300, 200));
+    EXPECT_EQ(track()->geometry(), picture.adjusted(0, 0, 100, 0));
+    EXPECT_EQ(profile()->geometry(), track()->geometry());
+    EXPECT_EQ(table()->geometry(), speeds.translated(100, 0));
+
+    form.resize(design.width() + 500, design.height() + 100);  // a strip on the right
+    QApplication::processEvents();
+    EXPECT_GE(track()->width(), 450);
+    EXPECT_GE(track()->height(), design.height() + 50);
+    EXPECT_EQ(table()->geometry(), speeds);
+    EXPECT_FALSE(covers_a_drawn_control());
+
+    form.resize(design.width() + 50, design.height() + 400);  // a band at the bottom
+    QApplication::processEvents();
+    EXPECT_GE(track()->width(), design.width());
+    EXPECT_GE(track()->height(), 350);
+    EXPECT_FALSE(covers_a_drawn_control());
+    EXPECT_FALSE(track()->geometry().intersects(table()->geometry()));
 }
 
 TEST_F(SpeedView, ShowsTheRunsResultsAndNothingBeforeOrAfterAnInputError) {
