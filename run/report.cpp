@@ -101,7 +101,7 @@ Voce intervallo(std::optional<double> seconds) {
     v.numero = numero_testo(arrotonda(*seconds, 1));
     if (*seconds > kLongInterval)
         v.testo = "Punti registrati ogni " + v.numero +
-                  " s: i risultati brevi (2 s, 10 s) coprono tratti più lunghi.";
+                  " s: i risultati brevi (2 s, 10 s) sono medie di tratti più lunghi.";
     return v;
 }
 

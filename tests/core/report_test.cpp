@@ -46,7 +46,7 @@ TEST(Report, TheWorkedRunsEntriesComeInTheirOrderWithTheirTexts) {
     const Voce& interval = *trova_voce(r.voci, "intervallo_mediano_s");
     EXPECT_EQ(interval.valore, 4);
     EXPECT_EQ(interval.testo,
-              "Punti registrati ogni 4 s: i risultati brevi (2 s, 10 s) coprono tratti più lunghi.");
+              "Punti registrati ogni 4 s: i risultati brevi (2 s, 10 s) sono medie di tratti più lunghi.");
 }
 
 TEST(Report, SpeedsAreRoundedOnceByTheDecimalRounding) {
