@@ -17,6 +17,7 @@
 #include "repair/output_document.h"
 #include "run/report.h"
 #include "run/run.h"
+#include "run/run_with_files.h"
 #include "tests/support/memory_files.h"
 
 namespace {
