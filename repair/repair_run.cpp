@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "common/threads.h"
-#include "repair/block_assembler.h"
-#include "repair/line_reader.h"
-#include "repair/output_document.h"
-#include "repair/output_writer.h"
+#include "repair/read/block_assembler.h"
+#include "repair/read/line_reader.h"
+#include "repair/write/output_document.h"
+#include "repair/write/output_writer.h"
 #include "repair/point_pipeline.h"
 
 namespace lurendo {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "repair/file_io.h"
-#include "repair/point_store.h"
+#include "repair/files/file_io.h"
+#include "repair/store/point_store.h"
 
 namespace lurendo {
 

@@ -1,11 +1,11 @@
-#include "repair/plain_point.h"
+#include "repair/read/plain_point.h"
 
 #include <bit>
 #include <cstdint>
 
 #include "common/portability.h"
 #include "common/simd/kernels.h"
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

@@ -1,9 +1,9 @@
-#include "repair/pieces.h"
+#include "repair/read/pieces.h"
 
 #include <algorithm>
 
 #include "common/simd/kernels.h"
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

@@ -1,4 +1,4 @@
-#include "repair/file_io_entries.h"
+#include "repair/files/file_io_entries.h"
 
 #include <algorithm>
 #include <string_view>

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "repair/track_point.h"
+#include "repair/read/track_point.h"
 
 namespace lurendo {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "repair/structural_index.h"
+#include "repair/read/structural_index.h"
 
 namespace lurendo {
 

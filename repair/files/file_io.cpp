@@ -1,4 +1,4 @@
-#include "repair/file_io.h"
+#include "repair/files/file_io.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,7 +22,7 @@
 #include <system_error>
 #include <utility>
 
-#include "repair/file_io_entries.h"
+#include "repair/files/file_io_entries.h"
 
 namespace lurendo {
 

@@ -1,4 +1,4 @@
-#include "repair/output_writer.h"
+#include "repair/write/output_writer.h"
 
 #include <cerrno>
 #include <cstring>

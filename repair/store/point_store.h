@@ -8,8 +8,8 @@
 
 #include "common/hand_off.h"
 #include "common/time_of_day.h"
-#include "repair/chunked_array.h"
-#include "repair/track_point.h"
+#include "repair/store/chunked_array.h"
+#include "repair/read/track_point.h"
 
 namespace lurendo {
 

@@ -1,6 +1,6 @@
-#include "repair/block_assembler.h"
+#include "repair/read/block_assembler.h"
 
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

@@ -1,11 +1,11 @@
-#include "repair/track_point.h"
+#include "repair/read/track_point.h"
 
 #include <cstring>
 
 #include "common/simd/kernels.h"
-#include "repair/coordinates.h"
-#include "repair/gpx_grammar.h"
-#include "repair/short_copy.h"
+#include "repair/read/coordinates.h"
+#include "repair/read/gpx_grammar.h"
+#include "repair/read/short_copy.h"
 
 namespace lurendo {
 

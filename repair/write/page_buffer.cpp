@@ -1,4 +1,4 @@
-#include "repair/page_buffer.h"
+#include "repair/write/page_buffer.h"
 
 #include <new>
 #include <utility>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/time_of_day.h"
-#include "repair/point_text.h"
+#include "repair/read/point_text.h"
 
 namespace lurendo {
 

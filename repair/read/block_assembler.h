@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "repair/device_speed.h"
-#include "repair/pieces.h"
-#include "repair/plain_point.h"
-#include "repair/point_text.h"
+#include "repair/read/device_speed.h"
+#include "repair/read/pieces.h"
+#include "repair/read/plain_point.h"
+#include "repair/read/point_text.h"
 
 namespace lurendo {
 

@@ -16,8 +16,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "repair/point_text.h"
-#include "repair/structural_index.h"
+#include "repair/read/point_text.h"
+#include "repair/read/structural_index.h"
 
 namespace lurendo {
 

@@ -1,8 +1,8 @@
-#include "repair/line_reader.h"
+#include "repair/read/line_reader.h"
 
 #include <algorithm>
 
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "repair/block_assembler.h"
-#include "repair/pieces.h"
-#include "repair/structural_index.h"
+#include "repair/read/block_assembler.h"
+#include "repair/read/pieces.h"
+#include "repair/read/structural_index.h"
 
 namespace lurendo {
 

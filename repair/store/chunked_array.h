@@ -13,7 +13,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "repair/large_memory.h"
+#include "repair/store/large_memory.h"
 
 namespace lurendo {
 

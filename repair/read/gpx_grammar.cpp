@@ -1,4 +1,4 @@
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 #include "common/simd/kernels.h"
 

@@ -1,4 +1,4 @@
-#include "repair/output_document.h"
+#include "repair/write/output_document.h"
 
 namespace lurendo {
 

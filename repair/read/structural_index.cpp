@@ -1,4 +1,4 @@
-#include "repair/structural_index.h"
+#include "repair/read/structural_index.h"
 
 namespace lurendo {
 

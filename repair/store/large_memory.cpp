@@ -1,4 +1,4 @@
-#include "repair/large_memory.h"
+#include "repair/store/large_memory.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,11 +1,11 @@
-#include "repair/device_speed.h"
+#include "repair/read/device_speed.h"
 
 #include <fast_float/fast_float.h>
 
 #include <system_error>
 
 #include "common/simd/kernels.h"
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

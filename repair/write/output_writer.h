@@ -10,9 +10,9 @@
 
 #include "common/hand_off.h"
 #include "common/threads.h"
-#include "repair/file_io.h"
-#include "repair/page_buffer.h"
-#include "repair/track_point.h"
+#include "repair/files/file_io.h"
+#include "repair/write/page_buffer.h"
+#include "repair/read/track_point.h"
 
 namespace lurendo {
 

@@ -1,4 +1,4 @@
-#include "repair/point_store.h"
+#include "repair/store/point_store.h"
 
 #include <limits>
 

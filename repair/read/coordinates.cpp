@@ -1,8 +1,8 @@
-#include "repair/coordinates.h"
+#include "repair/read/coordinates.h"
 
 #include "common/portability.h"
 #include "common/simd/kernels.h"
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 

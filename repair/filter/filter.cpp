@@ -1,8 +1,8 @@
-#include "repair/filter.h"
+#include "repair/filter/filter.h"
 
 #include <cmath>
 
-#include "repair/coordinates.h"
+#include "repair/read/coordinates.h"
 
 namespace lurendo {
 
