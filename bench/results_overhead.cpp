@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "repair/coordinates.h"
-#include "repair/filter.h"
+#include "repair/read/coordinates.h"
+#include "repair/filter/filter.h"
 #include "repair/repair_run.h"
 #include "run/statistics_pass.h"
 #include "stats/leg.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "repair/output_document.h"
+#include "repair/write/output_document.h"
 #include "run/report.h"
 #include "run/run.h"
 #include "run/run_with_files.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "repair/file_io.h"
+#include "repair/files/file_io.h"
 #include "repair/repair_run.h"
 #include "run/run.h"
 #include "run/statistics_pass.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <map>
 
-#include "repair/coordinates.h"
-#include "repair/filter.h"
+#include "repair/read/coordinates.h"
+#include "repair/filter/filter.h"
 #include "run/stats_results.h"
 #include "stats/leg.h"
 

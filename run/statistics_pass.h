@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "repair/point_store.h"
+#include "repair/store/point_store.h"
 #include "run/results.h"
 
 namespace lurendo {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "repair/chunked_array.h"
+#include "repair/store/chunked_array.h"
 
 namespace lurendo {
 namespace {

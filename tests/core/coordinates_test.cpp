@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
-#include "repair/coordinates.h"
-#include "repair/track_point.h"
+#include "repair/read/coordinates.h"
+#include "repair/read/track_point.h"
 
 #include "test_support.h"
 

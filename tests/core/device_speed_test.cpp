@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "repair/device_speed.h"
+#include "repair/read/device_speed.h"
 #include "run/run.h"
 #include "test_support.h"
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "repair/filter.h"
-#include "repair/track_point.h"
+#include "repair/filter/filter.h"
+#include "repair/read/track_point.h"
 
 #include "test_support.h"
 

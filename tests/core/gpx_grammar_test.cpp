@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "repair/gpx_grammar.h"
+#include "repair/read/gpx_grammar.h"
 
 namespace lurendo {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "repair/track_point.h"
+#include "repair/read/track_point.h"
 #include "stats/leg.h"
 
 #include "test_support.h"

@@ -1,5 +1,5 @@
 // Streaming the input: the same entries whatever the block size, and bounded memory on endless lines.
-#include "repair/line_reader.h"
+#include "repair/read/line_reader.h"
 #include "repair/point_pipeline.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "repair/output_writer.h"
+#include "repair/write/output_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "repair/file_io.h"
+#include "repair/files/file_io.h"
 #include "test_support.h"
 
 namespace lurendo {

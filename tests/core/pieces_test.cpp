@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "repair/pieces.h"
+#include "repair/read/pieces.h"
 
 namespace lurendo {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "repair/point_store.h"
+#include "repair/store/point_store.h"
 #include "test_support.h"
 
 namespace lurendo {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "bench/track_generator.h"
-#include "repair/point_store.h"
+#include "repair/store/point_store.h"
 #include "run/run.h"
 #include "run/statistics_pass.h"
 #include "run/stats_results.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "repair/structural_index.h"
+#include "repair/read/structural_index.h"
 
 namespace lurendo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "repair/track_point.h"
+#include "repair/read/track_point.h"
 #include "run/report.h"
 #include "run/statistics_pass.h"
 

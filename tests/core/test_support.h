@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "repair/point_store.h"
-#include "repair/track_point.h"
+#include "repair/store/point_store.h"
+#include "repair/read/track_point.h"
 #include "run/run_with_files.h"
 
 namespace lurendo::test {

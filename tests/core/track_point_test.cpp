@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "repair/plain_point.h"
-#include "repair/structural_index.h"
-#include "repair/track_point.h"
+#include "repair/read/plain_point.h"
+#include "repair/read/structural_index.h"
+#include "repair/read/track_point.h"
 #include "test_support.h"
 
 namespace lurendo {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "repair/output_document.h"
+#include "repair/write/output_document.h"
 #include "run/report.h"
 #include "run/run.h"
 #include "test_support.h"

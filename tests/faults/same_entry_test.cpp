@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "repair/file_io_entries.h"
+#include "repair/files/file_io_entries.h"
 #include "tests/support/folded_folders.h"
 
 namespace lurendo {

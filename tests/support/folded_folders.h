@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "repair/file_io_entries.h"
+#include "repair/files/file_io_entries.h"
 
 namespace lurendo::test {
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "repair/file_io.h"
+#include "repair/files/file_io.h"
 
 namespace lurendo::test {
 
