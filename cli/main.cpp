@@ -100,7 +100,7 @@ RisultatoEsecuzione run_one(const std::string& input, const std::string& output,
     };
     callbacks.annullato = [] { return g_stop_signal.load() != 0; };
     RisultatoEsecuzione r = esegui(input, output, callbacks);
-    progress.chiudi();
+    progress.finish();
     return r;
 }
 

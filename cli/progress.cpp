@@ -27,7 +27,7 @@ void RigaAvanzamento::mostra(const std::string& text) {
     shown_ = true;
 }
 
-void RigaAvanzamento::chiudi() {
+void RigaAvanzamento::finish() {
     if (shown_)
         std::fputs("\n", stderr);
     shown_ = false;

@@ -10,7 +10,7 @@ class RigaAvanzamento {
   public:
     RigaAvanzamento();  // shows nothing unless standard error is a terminal
     void mostra(const std::string& text);
-    void chiudi();  // ends the line, if one was shown
+    void finish();  // ends the line, if one was shown
 
   private:
     bool enabled_;
