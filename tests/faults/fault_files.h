@@ -41,10 +41,10 @@ class FaultyFiles final : public FileSystem {
     // Every temporary path the run was given, in order.
     const std::vector<std::string>& temporaries() const { return temporaries_; }
 
-    std::unique_ptr<InputFile> open_input(const std::string& path) override;
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override;
-    bool replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override;
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override;
+    std::error_code replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
 
   private:
