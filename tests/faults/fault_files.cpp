@@ -24,7 +24,7 @@ class FaultyFiles::Input final : public InputFile {
         }
         if (stop >= 0) {
             if (delivered >= stop && stop == f.read_error_after) {
-                error = unexplained_failure();
+                error = owner_.injected();
                 return kError;
             }
             if (delivered >= stop)
@@ -56,13 +56,13 @@ class FaultyFiles::Output final : public OutputFile {
                 return error;
         }
         owner_.bytes_written_ += static_cast<long>(stored);
-        return stored == size ? std::error_code() : unexplained_failure();
+        return stored == size ? std::error_code() : owner_.injected();
     }
     std::error_code close() override {
         if (owner_.faults.during_sync)
             owner_.faults.during_sync();
         const std::error_code error = real_->close();
-        return error || !owner_.faults.close_fails ? error : unexplained_failure();
+        return error || !owner_.faults.close_fails ? error : owner_.injected();
     }
 
   private:
@@ -72,7 +72,7 @@ class FaultyFiles::Output final : public OutputFile {
 
 std::unique_ptr<InputFile> FaultyFiles::open_input(const std::string& path, std::error_code& error) {
     if (faults.open_fails) {
-        error = unexplained_failure();
+        error = injected();
         return nullptr;
     }
     std::unique_ptr<InputFile> real = system_file_system().open_input(path, error);
@@ -86,7 +86,7 @@ std::unique_ptr<OutputFile> FaultyFiles::create_temporary_beside(const std::stri
                                                                  std::error_code& error) {
     if (faults.create_fails) {
         temp_path.clear();
-        error = unexplained_failure();
+        error = injected();
         return nullptr;
     }
     std::unique_ptr<OutputFile> real =
@@ -99,7 +99,7 @@ std::unique_ptr<OutputFile> FaultyFiles::create_temporary_beside(const std::stri
 
 std::error_code FaultyFiles::replace(const std::string& from, const std::string& to) {
     if (faults.replace_fails)
-        return unexplained_failure();
+        return injected();
     const std::error_code error = system_file_system().replace(from, to);
     if (!error && faults.after_replace)
         faults.after_replace();

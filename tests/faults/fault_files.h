@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "repair/files/file_io.h"
@@ -24,6 +25,8 @@ struct Faults {
                                   // its first part, as on a full disk)
     bool close_fails = false;
     bool replace_fails = false;  // the finished temporary cannot take the place of the output
+    // What every failure above gives as its cause; none: a failure whose cause is not known.
+    std::error_code cause = {};
     // Called while the output is put on the disk, and once the temporary has taken the output's place.
     std::function<void()> during_sync = nullptr;
     std::function<void()> after_replace = nullptr;
@@ -50,6 +53,7 @@ class FaultyFiles final : public FileSystem {
   private:
     class Input;
     class Output;
+    std::error_code injected() const { return faults.cause ? faults.cause : unexplained_failure(); }
     long bytes_read_ = 0;
     long bytes_written_ = 0;
     std::vector<std::string> temporaries_;
