@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "repair/files/paths.h"
+#include "repair/files/stream_output.h"
 
 namespace lurendo {
 
@@ -143,40 +144,6 @@ class PosixOutput final : public OutputFile {
     off_t written_ = 0;
 };
 
-// A device or a FIFO, or standard output: the document goes straight in, as it is made. There is nothing
-// to sync (such files have no disk of their own to reach) and nothing to rename.
-class StreamOutput final : public OutputFile {
-  public:
-    explicit StreamOutput(int fd) : fd_(fd) {}
-    ~StreamOutput() override {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    std::error_code write(const char* data, size_t size) override {
-        while (size > 0) {
-            const ssize_t n = ::write(fd_, data, size);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return last_error();
-            }
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-        return {};
-    }
-    std::error_code close() override {
-        const int fd = std::exchange(fd_, -1);
-        if (fd < 0)
-            return unexplained_failure();
-        return ::close(fd) == 0 || errno == EINTR ? std::error_code() : last_error();
-    }
-    bool in_place() const override { return true; }
-
-  private:
-    int fd_;
-};
-
 // A replaced file keeps its owner, group and permission bits; a new one gets the usual ones. The owner goes
 // first since changing it can clear the set-id bits. Only root may give a file away, and others only to a
 // group of theirs: a refusal leaves the run's own, as any new file gets.
@@ -213,17 +180,6 @@ bool pick_free_name(const std::string& prefix, std::string& temp_path) {
     return false;
 }
 #endif
-
-// Opens a device or a FIFO named as the output, to write into it as it is. A FIFO waits for its reader; a
-// stop signal ends the wait with EINTR (the CLI's signals do not restart calls), and the run then stops.
-std::unique_ptr<OutputFile> open_stream(const std::string& path, std::error_code& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        error = last_error();
-        return nullptr;
-    }
-    return std::make_unique<StreamOutput>(fd);
-}
 
 }  // namespace
 
@@ -321,15 +277,6 @@ void DurableOutputs::remove(const std::string& path) {
         if (!pending)
             ::unlink(path.c_str());
     });
-}
-
-std::unique_ptr<OutputFile> standard_output_file(std::error_code& error) {
-    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) {
-        error = last_error();
-        return nullptr;
-    }
-    return std::make_unique<StreamOutput>(fd);
 }
 
 }  // namespace lurendo

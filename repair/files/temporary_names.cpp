@@ -15,6 +15,17 @@
 
 namespace lurendo {
 
+namespace {
+
+// A run's temporary is named ".<target>.<pid>.<n>.tmp". The target part is cut so that the whole name fits
+// in NAME_MAX even with the longest pid and counter: a target with a valid name never fails for its
+// temporary. The cut is the same for every run, so leftovers of earlier runs are found by the same stem.
+// The pid is there for a person reading the folder; what a run may remove is decided by the lock alone.
+constexpr size_t kNameMax = 255;
+constexpr size_t kNumberRoom = 2 + 10 + 1 + 10 + 4;  // two dots, pid, dot, counter, ".tmp"
+
+}  // namespace
+
 void Temporaries::hold(const std::string& path, int fd) {
     const std::lock_guard lock(mutex_);
     pending_.erase(path);
@@ -27,15 +38,6 @@ void Temporaries::close_held(int fd) {
     if (fd >= 0)
         ::close(fd);
 }
-
-// A run's temporary is named ".<target>.<pid>.<n>.tmp". The target part is cut so that the whole name fits
-// in NAME_MAX even with the longest pid and counter: a target with a valid name never fails for its
-// temporary. The cut is the same for every run, so leftovers of earlier runs are found by the same stem.
-// The pid is there for a person reading the folder; what a run may remove is decided by the lock alone.
-namespace {
-constexpr size_t kNameMax = 255;
-constexpr size_t kNumberRoom = 2 + 10 + 1 + 10 + 4;  // two dots, pid, dot, counter, ".tmp"
-}  // namespace
 
 std::string temporary_stem(const std::string& target_name) {
     size_t cut = std::min(target_name.size(), kNameMax - kNumberRoom);
