@@ -12,8 +12,8 @@
 #include "common/hand_off.h"
 #include "common/threads.h"
 #include "repair/files/file_io.h"
-#include "repair/read/track_point.h"
 #include "repair/write/page_buffer.h"
+#include "repair/read/track_point.h"
 
 namespace lurendo {
 
