@@ -6,6 +6,7 @@
 #include <csignal>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/options.h"
@@ -50,7 +51,7 @@ int stopped_exit_code() {
 // there, or nowhere with --quiet.
 struct Results {
     int fd = STDOUT_FILENO;
-    int error = 0;  // errno of the first failed write to standard output, 0 while none failed
+    std::error_code error;  // why the first write to standard output failed; none while none failed
 };
 
 // Writes all of `text` to `fd`, resuming after a signal; false with errno when it could not.
@@ -75,15 +76,15 @@ void print_error(const std::string& text) {
 }
 
 void print_results(Results& results, const std::string& text) {
-    if (results.fd < 0 || results.error != 0)
+    if (results.fd < 0 || results.error)
         return;
     if (!write_all(results.fd, text) && results.fd == STDOUT_FILENO)
-        results.error = errno != 0 ? errno : EIO;
+        results.error = std::error_code(errno != 0 ? errno : EIO, std::system_category());
 }
 
 // A failed write of the results is an error of its own; a stop or an earlier failure keeps its code.
 int with_results_checked(const Results& results, int code) {
-    if (results.error == 0)
+    if (!results.error)
         return code;
     std::string text = "Errore: impossibile scrivere i risultati sullo standard output";
     if (const std::string reason = motivo_errore(results.error); !reason.empty())

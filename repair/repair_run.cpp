@@ -1,17 +1,16 @@
 #include "repair/repair_run.h"
 
-#include <cerrno>
 #include <exception>
 #include <memory>
 #include <thread>
 #include <utility>
 
 #include "common/threads.h"
+#include "repair/point_pipeline.h"
 #include "repair/read/block_assembler.h"
 #include "repair/read/line_reader.h"
 #include "repair/write/output_document.h"
 #include "repair/write/output_writer.h"
-#include "repair/point_pipeline.h"
 
 namespace lurendo {
 
@@ -91,11 +90,11 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
                    const RepairCallbacks& callbacks, FileSystem& files,
                    const std::function<void(const PointStore&)>& alongside) {
     Riparazione result;
-    errno = 0;
-    std::unique_ptr<InputFile> input = files.open_input(input_path);
+    std::error_code open_error;
+    std::unique_ptr<InputFile> input = files.open_input(input_path, open_error);
     if (!input) {
         result.esito = EsitoRiparazione::AperturaFallita;
-        result.errore = errno;
+        result.errore = open_error;
         return result;
     }
 
@@ -107,13 +106,12 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     std::string temp_path;
     // Declared before the writer and the work on the points, so it runs after both have stopped.
     TemporaryGuard temporary(files, temp_path);
-    errno = 0;
-    std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path);
-    const int create_error = file ? 0 : errno;
+    std::error_code create_error;
+    std::unique_ptr<OutputFile> file = files.create_temporary_beside(output_path, temp_path, create_error);
     const bool in_place = file && file->in_place();
     OutputWriter output(std::move(file));
     Alongside work(alongside, result.store);
-    const auto fail = [&](EsitoRiparazione esito, int error) {
+    const auto fail = [&](EsitoRiparazione esito, std::error_code error = {}) {
         work.finish(false);
         output.abandon();
         result.esito = esito;
@@ -140,16 +138,15 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     for (;;) {
         if (callbacks.annullato && callbacks.annullato()) {
             result.righe = reader.lines();
-            return fail(EsitoRiparazione::Interrotto, 0);
+            return fail(EsitoRiparazione::Interrotto);
         }
-        errno = 0;
-        const long n = input->read(buffer.get(), capacity);
+        std::error_code read_error;
+        const long n = input->read(buffer.get(), capacity, read_error);
         if (n == InputFile::kNothingYet)
             continue;
         if (n < 0) {
-            const int error = errno;
             result.righe = reader.lines();
-            return fail(EsitoRiparazione::LetturaFallita, error);
+            return fail(EsitoRiparazione::LetturaFallita, read_error);
         }
         if (n == 0)
             break;
@@ -168,25 +165,24 @@ Riparazione ripara(const std::string& input_path, const std::string& output_path
     report();
     result.blocchi = pipeline.blocchi();
     if (result.blocchi == 0)
-        return fail(EsitoRiparazione::NessunPunto, 0);
+        return fail(EsitoRiparazione::NessunPunto);
 
     for (const std::string_view footer : footer_lines())
         output.riga(footer);
     // The work on the points catches up while the output is put on the disk.
     result.store.close();
     bool written = false;
-    int write_error = 0;
+    std::error_code write_error;
     if (!output.finish()) {
         write_error = create_error ? create_error : output.error();
     } else if (in_place) {
         written = true;  // a device, a FIFO or standard output: every byte has gone in already
     } else if (callbacks.annullato && callbacks.annullato()) {
         // Asked to stop while the document was put on the disk: the old output still stands, and stays.
-        return fail(EsitoRiparazione::Interrotto, 0);
+        return fail(EsitoRiparazione::Interrotto);
     } else {
-        errno = 0;
-        written = files.replace(temp_path, output_path);
-        write_error = errno;
+        write_error = files.replace(temp_path, output_path);
+        written = !write_error;
         if (written)
             temporary.keep();
     }

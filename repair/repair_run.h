@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <system_error>
 
 #include "repair/files/file_io.h"
 #include "repair/store/point_store.h"
@@ -31,10 +32,10 @@ struct RepairCallbacks {
 
 struct Riparazione {
     EsitoRiparazione esito = EsitoRiparazione::Interrotto;
-    int errore = 0;       // errno behind a failure, 0 when unknown
-    int64_t righe = 0;    // input lines read
-    int64_t blocchi = 0;  // track point blocks completed
-    PointStore store;     // the kept points
+    std::error_code errore;  // the cause of a failure, none when unknown
+    int64_t righe = 0;       // input lines read
+    int64_t blocchi = 0;     // track point blocks completed
+    PointStore store;        // the kept points
 };
 
 // Reads `input_path` and replaces `output_path` with the repaired document only when the input was read to

@@ -17,8 +17,7 @@ bool streamed_output(const std::string& path) {
 }
 
 bool make_output_folders(const std::string& path) {
-    int error = 0;
-    return create_folders(path, error);
+    return !create_folders(path);
 }
 
 }  // namespace lurendo

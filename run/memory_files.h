@@ -18,10 +18,10 @@ class MemoryFiles final : public FileSystem {
     // The repaired document once a run has put it in place (empty before), handed over without a copy.
     std::string take_out_gpx() { return std::move(out_gpx_); }
 
-    std::unique_ptr<InputFile> open_input(const std::string& path) override;
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override;
-    bool replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override;
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override;
+    std::error_code replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
     // The track and the document never share a file, whatever the track is called.
     bool same_file(const std::string&, const std::string&) override { return false; }

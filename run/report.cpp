@@ -274,8 +274,11 @@ std::string nome_stampabile(std::string_view nome) {
     return out;
 }
 
-std::string motivo_errore(int errore, bool uscita) {
-    switch (errore) {
+std::string motivo_errore(std::error_code errore, bool uscita) {
+    // Only the system's own causes have words; a cause of another kind, or none, gives none.
+    if (errore.category() != std::generic_category() && errore.category() != std::system_category())
+        return {};
+    switch (errore.value()) {
         case EACCES:
         case EPERM:
             return "permesso negato";

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "run/outcome.h"
@@ -83,9 +84,9 @@ std::string_view parole_esito(Esito esito);
 // name cannot move the cursor or recolour a terminal.
 std::string nome_stampabile(std::string_view nome);
 
-// The reason behind an errno value of a failed run, in Italian words ("permesso negato"); empty when there
+// The cause behind a failed run's error code, in Italian words ("permesso negato"); empty when there
 // is no reason worth telling. For an output, a missing path means a missing folder.
-std::string motivo_errore(int errore, bool uscita = false);
+std::string motivo_errore(std::error_code errore, bool uscita = false);
 
 // The status line's texts, made from a run's progress and its result; every front end shows these.
 inline constexpr std::string_view kLinesReadText = "Righe elaborate: ";

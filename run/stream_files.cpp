@@ -23,19 +23,20 @@ bool is_standard_output_file(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<InputFile> StreamAwareFiles::open_input(const std::string& path) {
-    return system_file_system().open_input(path);
+std::unique_ptr<InputFile> StreamAwareFiles::open_input(const std::string& path, std::error_code& error) {
+    return system_file_system().open_input(path, error);
 }
 
 std::unique_ptr<OutputFile> StreamAwareFiles::create_temporary_beside(const std::string& final_path,
-                                                                      std::string& temp_path) {
+                                                                      std::string& temp_path,
+                                                                      std::error_code& error) {
     if (!is_standard_output(final_path))
-        return system_file_system().create_temporary_beside(final_path, temp_path);
+        return system_file_system().create_temporary_beside(final_path, temp_path, error);
     temp_path.clear();
-    return standard_output_file();
+    return standard_output_file(error);
 }
 
-bool StreamAwareFiles::replace(const std::string& from, const std::string& to) {
+std::error_code StreamAwareFiles::replace(const std::string& from, const std::string& to) {
     return system_file_system().replace(from, to);
 }
 

@@ -1,6 +1,5 @@
 #include "repair/write/output_writer.h"
 
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -45,10 +44,9 @@ void OutputWriter::voce(const PuntoLetto& punto) {
 void OutputWriter::hand_over(bool last) {
     if (!kHelperThreads) {
         // No thread to write beside the run: each full block is written here.
-        errno = 0;
-        if (!file_->write(buffer_.data(), buffer_.size())) {
+        if (const std::error_code error = file_->write(buffer_.data(), buffer_.size())) {
             failed_ = true;
-            error_ = errno;
+            error_ = error;
         }
         buffer_.clear();
         return;
@@ -78,11 +76,12 @@ bool OutputWriter::finish() {
         return false;
     if (!writer_.joinable()) {
         // A short output: written here, in one go.
-        errno = 0;
-        if (!buffer_.empty() && !file_->write(buffer_.data(), buffer_.size())) {
-            failed_ = true;
-            error_ = errno;
-            return false;
+        if (!buffer_.empty()) {
+            if (const std::error_code error = file_->write(buffer_.data(), buffer_.size())) {
+                failed_ = true;
+                error_ = error;
+                return false;
+            }
         }
         buffer_.clear();
     } else {
@@ -95,10 +94,9 @@ bool OutputWriter::finish() {
             return false;
         }
     }
-    errno = 0;
-    if (!file_->close()) {
+    if (const std::error_code error = file_->close()) {
         failed_ = true;
-        error_ = errno;
+        error_ = error;
     }
     return !failed_;
 }
@@ -114,9 +112,8 @@ void OutputWriter::write_loop(StopToken stop) {
     while (std::optional<PageBuffer> block = full_.pop(stop)) {
         // After a failure nothing more is written; the run learns of it at its next hand-over.
         if (!write_failed_) {
-            errno = 0;
-            if (!file_->write(block->data(), block->size())) {
-                write_error_ = errno;
+            if (const std::error_code error = file_->write(block->data(), block->size())) {
+                write_error_ = error;
                 write_failed_ = true;
             }
         }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <string_view>
+#include <system_error>
 
 #include "common/hand_off.h"
 #include "common/threads.h"
@@ -31,11 +32,11 @@ class OutputWriter {
     void punto_scartato() { riga({}); }
 
     // Writes what is buffered and closes durably; true when every byte reached the disk. After the first
-    // failed write nothing more is written; `error()` then holds its errno (0 when unknown).
+    // failed write nothing more is written; `error()` then holds its cause (none when unknown).
     bool finish();
     // Stops writing and waits for the writing thread; the file is left as it is.
     void abandon();
-    int error() const { return error_; }
+    std::error_code error() const { return error_; }
 
   private:
     bool usable() const { return file_ && !failed_; }
@@ -53,15 +54,15 @@ class OutputWriter {
     std::unique_ptr<OutputFile> file_;
     PageBuffer buffer_;  // filled by the run
     bool failed_ = false;
-    int error_ = 0;
+    std::error_code error_;
 
     // Full buffers go to the writing thread, which gives them back empty for reuse: one waits while
     // another is written and a third is filled.
     HandOff<PageBuffer> full_{1};
     HandOff<PageBuffer> emptied_{3};
     std::atomic<bool> write_failed_ = false;
-    std::atomic<int> write_error_ = 0;
-    HelperThread writer_;  // last: it stops before anything it uses goes
+    std::error_code write_error_;  // set by the writing thread before `write_failed_`
+    HelperThread writer_;          // last: it stops before anything it uses goes
 };
 
 }  // namespace lurendo

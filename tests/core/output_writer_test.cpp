@@ -25,12 +25,12 @@ struct SeenWrite {
 class RecordingOutput final : public OutputFile {
   public:
     RecordingOutput(std::string& bytes, std::vector<SeenWrite>& writes) : bytes_(bytes), writes_(writes) {}
-    bool write(const char* data, size_t size) override {
+    std::error_code write(const char* data, size_t size) override {
         writes_.push_back({reinterpret_cast<uintptr_t>(data), size, bytes_.size()});
         bytes_.append(data, size);
-        return true;
+        return {};
     }
-    bool close() override { return true; }
+    std::error_code close() override { return {}; }
 
   private:
     std::string& bytes_;
@@ -98,11 +98,12 @@ TEST(SystemFiles, DirectAndCachedWritesMixedGiveExactlyTheBytesWritten) {
                                     : (folder / (dir.path().filename().string() + "-out.gpx")).string();
         FileSystem& files = system_file_system();
         std::string temp;
-        std::unique_ptr<OutputFile> file = files.create_temporary_beside(out, temp);
-        ASSERT_NE(file, nullptr) << folder;
+        std::error_code error;
+        std::unique_ptr<OutputFile> file = files.create_temporary_beside(out, temp, error);
+        ASSERT_NE(file, nullptr) << folder << ": " << error.message();
         std::string expected;
         const auto put = [&](size_t from, size_t size) {
-            ASSERT_TRUE(file->write(pages.data() + from, size)) << folder;
+            ASSERT_EQ(file->write(pages.data() + from, size), std::error_code()) << folder;
             expected.append(pages.data() + from, size);
         };
         put(0, block);                  // whole pages: direct where the file system takes it
@@ -112,8 +113,8 @@ TEST(SystemFiles, DirectAndCachedWritesMixedGiveExactlyTheBytesWritten) {
         put(2 * block + 1, block - 1);  // unaligned memory
         put(0, kPage - 999);            // back on a page border
         put(block, block);              // whole pages again: direct again
-        ASSERT_TRUE(file->close()) << folder;
-        ASSERT_TRUE(files.replace(temp, out)) << folder;
+        ASSERT_EQ(file->close(), std::error_code()) << folder;
+        ASSERT_EQ(files.replace(temp, out), std::error_code()) << folder;
         const std::string back = test::read_file(out);
         std::filesystem::remove(out);
         ASSERT_EQ(back.size(), expected.size()) << folder;

@@ -84,8 +84,8 @@ TEST(Report, NamesAreShownWithTheirControlCharactersEscaped) {
 class MemoryHungryFiles final : public test::SystemFiles {
   public:
     explicit MemoryHungryFiles(long throw_after) : throw_after_(throw_after) {}
-    std::unique_ptr<InputFile> open_input(const std::string& path) override {
-        auto real = system_file_system().open_input(path);
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override {
+        auto real = system_file_system().open_input(path, error);
         return real ? std::make_unique<Input>(std::move(real), throw_after_) : nullptr;
     }
 
@@ -94,10 +94,10 @@ class MemoryHungryFiles final : public test::SystemFiles {
       public:
         Input(std::unique_ptr<InputFile> real, long throw_after)
             : real_(std::move(real)), left_(throw_after) {}
-        long read(char* buffer, size_t capacity) override {
+        long read(char* buffer, size_t capacity, std::error_code& error) override {
             if (left_ <= 0)
                 throw std::bad_alloc();
-            const long n = real_->read(buffer, std::min(capacity, static_cast<size_t>(left_)));
+            const long n = real_->read(buffer, std::min(capacity, static_cast<size_t>(left_)), error);
             left_ -= n;
             return n;
         }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -36,16 +35,16 @@ class FlakyFiles final : public test::SystemFiles {
     bool fail_close = false;
     std::vector<std::string> temporaries;
 
-    std::unique_ptr<InputFile> open_input(const std::string& path) override {
-        std::unique_ptr<InputFile> real = system_file_system().open_input(path);
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override {
+        std::unique_ptr<InputFile> real = system_file_system().open_input(path, error);
         if (!real)
             return nullptr;
         return std::make_unique<Input>(std::move(real), *this);
     }
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override {
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override {
         std::unique_ptr<OutputFile> real =
-            system_file_system().create_temporary_beside(final_path, temp_path);
+            system_file_system().create_temporary_beside(final_path, temp_path, error);
         temporaries.push_back(temp_path);
         if (!real)
             return nullptr;
@@ -56,13 +55,15 @@ class FlakyFiles final : public test::SystemFiles {
     class Input final : public InputFile {
       public:
         Input(std::unique_ptr<InputFile> real, const FlakyFiles& how) : real_(std::move(real)), how_(how) {}
-        long read(char* buffer, size_t capacity) override {
-            if (how_.fail_read_after >= 0 && delivered_ >= how_.fail_read_after)
-                return -1;
+        long read(char* buffer, size_t capacity, std::error_code& error) override {
+            if (how_.fail_read_after >= 0 && delivered_ >= how_.fail_read_after) {
+                error = unexplained_failure();
+                return kError;
+            }
             size_t wanted = std::min(capacity, how_.chunk);
             if (how_.fail_read_after >= 0)
                 wanted = std::min(wanted, static_cast<size_t>(how_.fail_read_after - delivered_));
-            const long n = real_->read(buffer, wanted);
+            const long n = real_->read(buffer, wanted, error);
             if (n > 0)
                 delivered_ += n;
             return n;
@@ -77,8 +78,11 @@ class FlakyFiles final : public test::SystemFiles {
       public:
         Output(std::unique_ptr<OutputFile> real, bool fail_close)
             : real_(std::move(real)), fail_close_(fail_close) {}
-        bool write(const char* data, size_t size) override { return real_->write(data, size); }
-        bool close() override { return real_->close() && !fail_close_; }
+        std::error_code write(const char* data, size_t size) override { return real_->write(data, size); }
+        std::error_code close() override {
+            const std::error_code error = real_->close();
+            return error || !fail_close_ ? error : unexplained_failure();
+        }
 
       private:
         std::unique_ptr<OutputFile> real_;
@@ -291,26 +295,25 @@ TEST(SystemFiles, ATemporaryIsNamedOnlyWhenWholeAndNeverTakesAStrangersFile) {
     const std::string out = dir.file("out.gpx");
     FileSystem& files = system_file_system();
     std::string temp;
-    std::unique_ptr<OutputFile> file = files.create_temporary_beside(out, temp);
-    ASSERT_NE(file, nullptr);
+    std::error_code error;
+    std::unique_ptr<OutputFile> file = files.create_temporary_beside(out, temp, error);
+    ASSERT_NE(file, nullptr) << error.message();
     EXPECT_EQ(std::filesystem::path(temp).parent_path(), dir.path());
-    ASSERT_TRUE(file->write("new", 3));
+    ASSERT_EQ(file->write("new", 3), std::error_code());
     EXPECT_TRUE(names_in(dir.path()).empty()) << "named before it was whole";
-    ASSERT_TRUE(file->close());
+    ASSERT_EQ(file->close(), std::error_code());
     EXPECT_EQ(read_file(temp), "new");
-    ASSERT_TRUE(files.replace(temp, out));
+    ASSERT_EQ(files.replace(temp, out), std::error_code());
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"out.gpx"}));
     EXPECT_EQ(read_file(out), "new");
 
     // Someone puts a file under the promised name meanwhile: the new file fails, the stranger's stays.
-    file = files.create_temporary_beside(out, temp);
-    ASSERT_NE(file, nullptr);
+    file = files.create_temporary_beside(out, temp, error);
+    ASSERT_NE(file, nullptr) << error.message();
     write_file(temp, "a stranger's");
-    ASSERT_TRUE(file->write("newer", 5));
-    EXPECT_FALSE(file->close());
-    const int close_error = errno;
-    EXPECT_EQ(close_error, EEXIST);
-    EXPECT_FALSE(files.replace(temp, out));
+    ASSERT_EQ(file->write("newer", 5), std::error_code());
+    EXPECT_EQ(file->close(), std::errc::file_exists);
+    EXPECT_EQ(files.replace(temp, out), std::errc::no_such_file_or_directory) << "not the run's name";
     files.remove(temp);
     EXPECT_EQ(read_file(temp), "a stranger's");
     EXPECT_EQ(read_file(out), "new");
@@ -335,17 +338,13 @@ TEST(SystemFiles, SameFileGoesByTheFileNotByItsName) {
 
 TEST(SystemFiles, CreateFoldersMakesEveryMissingLevelAndStopsAtAFile) {
     test::TempDir dir;
-    int error = -1;
-    EXPECT_TRUE(create_folders(dir.file("a/b/c"), error));
-    EXPECT_EQ(error, 0);
+    EXPECT_EQ(create_folders(dir.file("a/b/c")), std::error_code());
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
-    EXPECT_TRUE(create_folders(dir.file("a//b/c/"), error)) << "already there";
+    EXPECT_EQ(create_folders(dir.file("a//b/c/")), std::error_code()) << "already there";
 
     write_file(dir.file("a/f"), "x");
     for (const std::string& blocked : {dir.file("a/f"), dir.file("a/f/g/h")}) {
-        error = 0;
-        EXPECT_FALSE(create_folders(blocked, error)) << blocked;
-        EXPECT_EQ(error, ENOTDIR) << blocked;
+        EXPECT_EQ(create_folders(blocked), std::errc::not_a_directory) << blocked;
     }
     EXPECT_EQ(read_file(dir.file("a/f")), "x");
     EXPECT_EQ(names_in(dir.file("a")), (std::set<std::string>{"b", "f"}));

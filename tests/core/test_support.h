@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "repair/store/point_store.h"
 #include "repair/read/track_point.h"
+#include "repair/store/point_store.h"
 #include "run/run_with_files.h"
 
 namespace lurendo::test {
@@ -40,14 +40,14 @@ using lurendo::StringOutput;
 // The machine's files with every operation passed on: a test overrides only those it makes fail.
 class SystemFiles : public FileSystem {
   public:
-    std::unique_ptr<InputFile> open_input(const std::string& path) override {
-        return system_file_system().open_input(path);
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override {
+        return system_file_system().open_input(path, error);
     }
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override {
-        return system_file_system().create_temporary_beside(final_path, temp_path);
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override {
+        return system_file_system().create_temporary_beside(final_path, temp_path, error);
     }
-    bool replace(const std::string& from, const std::string& to) override {
+    std::error_code replace(const std::string& from, const std::string& to) override {
         return system_file_system().replace(from, to);
     }
     void remove(const std::string& path) override { system_file_system().remove(path); }

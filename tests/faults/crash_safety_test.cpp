@@ -251,15 +251,16 @@ TEST_F(CrashSafety, AFinishedTemporaryIsHeldUntilItTakesItsPlace) {
     write_file(dir.file("in.gpx"), read_file(test::data_file("worked.gpx")));
     FileSystem& files = system_file_system();
     std::string temp;
-    std::unique_ptr<OutputFile> first = files.create_temporary_beside(out, temp);
-    ASSERT_NE(first, nullptr);
-    ASSERT_TRUE(first->write("the first run's document", 24));
-    ASSERT_TRUE(first->close());
+    std::error_code error;
+    std::unique_ptr<OutputFile> first = files.create_temporary_beside(out, temp, error);
+    ASSERT_NE(first, nullptr) << error.message();
+    ASSERT_EQ(first->write("the first run's document", 24), std::error_code());
+    ASSERT_EQ(first->close(), std::error_code());
     ASSERT_TRUE(fs::exists(temp));
 
     ASSERT_EQ(esegui(dir.file("in.gpx"), out).esito, Esito::Eseguito);
     EXPECT_TRUE(fs::exists(temp)) << "a run swept a temporary its owner still holds";
-    ASSERT_TRUE(files.replace(temp, out));
+    ASSERT_EQ(files.replace(temp, out), std::error_code());
     EXPECT_EQ(read_file(out), "the first run's document");
     EXPECT_EQ(names_in(work), (std::set<std::string>{"out.gpx"}));
 }
@@ -271,8 +272,9 @@ TEST_F(CrashSafety, ATemporaryNamedByARunKilledBeforeItsRenameGoesWithTheNextRun
     const pid_t pid = ::fork();
     if (pid == 0) {
         std::string temp;
-        std::unique_ptr<OutputFile> file = system_file_system().create_temporary_beside(out, temp);
-        if (file && file->write("unfinished", 10) && file->close())
+        std::error_code error;
+        std::unique_ptr<OutputFile> file = system_file_system().create_temporary_beside(out, temp, error);
+        if (file && !file->write("unfinished", 10) && !file->close())
             ::raise(SIGKILL);
         ::_exit(1);
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "repair/files/file_io.h"
@@ -24,6 +25,8 @@ struct Faults {
                                   // its first part, as on a full disk)
     bool close_fails = false;
     bool replace_fails = false;  // the finished temporary cannot take the place of the output
+    // What every failure above gives as its cause; none: a failure whose cause is not known.
+    std::error_code cause = {};
     // Called while the output is put on the disk, and once the temporary has taken the output's place.
     std::function<void()> during_sync = nullptr;
     std::function<void()> after_replace = nullptr;
@@ -41,15 +44,16 @@ class FaultyFiles final : public FileSystem {
     // Every temporary path the run was given, in order.
     const std::vector<std::string>& temporaries() const { return temporaries_; }
 
-    std::unique_ptr<InputFile> open_input(const std::string& path) override;
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override;
-    bool replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override;
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override;
+    std::error_code replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override;
 
   private:
     class Input;
     class Output;
+    std::error_code injected() const { return faults.cause ? faults.cause : unexplained_failure(); }
     long bytes_read_ = 0;
     long bytes_written_ = 0;
     std::vector<std::string> temporaries_;

@@ -3,12 +3,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <future>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "fault_files.h"
+#include "repair/files/file_io.h"
 #include "run/report.h"
 #include "test_support.h"
 
@@ -167,6 +170,59 @@ TEST_F(IoFaults, AWriteFailureInALaterBlockOfALongDocumentIsNamed) {
         EXPECT_EQ(o.bytes_written, after);
         expect_failed_cleanly(o, write_error);
     }
+}
+
+// The cause of a failure reaches the status line unchanged from wherever it arose: the opening, a read, the
+// making of the temporary, a write done on the run's own thread (a short document) or on the writing thread
+// (a long one), the final sync, the rename.
+TEST_F(IoFaults, TheCauseOfAFailureReachesTheStatusLineFromEveryOperation) {
+    const auto cause = [](std::errc e) { return std::make_error_code(e); };
+    struct Case {
+        std::string name;
+        Faults faults;
+        std::string words;
+        bool long_document = false;
+    };
+    const std::vector<Case> cases = {
+        {"open", {.open_fails = true, .cause = cause(std::errc::permission_denied)}, "permesso negato"},
+        {"read", {.read_error_after = 40, .cause = cause(std::errc::io_error)}, "errore del disco"},
+        {"create",
+         {.create_fails = true, .cause = cause(std::errc::read_only_file_system)},
+         "disco di sola lettura"},
+        {"short write",
+         {.write_error_after = 600, .cause = cause(std::errc::no_space_on_device)},
+         "disco pieno"},
+        {"long write",
+         {.write_error_after = (1L << 20) + 1, .cause = cause(std::errc::file_too_large)},
+         "file troppo grande",
+         true},
+        {"sync", {.close_fails = true, .cause = cause(std::errc::io_error)}, "errore del disco"},
+        {"rename", {.replace_fails = true, .cause = cause(std::errc::permission_denied)}, "permesso negato"},
+    };
+    const std::string worked = read_file(test::data_file("worked.gpx"));
+    const std::string long_track = steady_track(24000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        use_input(c.long_document ? long_track : worked);
+        const bool on_input = c.faults.open_fails || c.faults.read_error_after >= 0;
+        const std::string& base = c.faults.open_fails ? open_error : on_input ? read_error : write_error;
+        expect_failed_cleanly(run(c.faults), base + " (" + c.words + ")");
+    }
+}
+
+// A cause the system names in its own numbers gives the same words as the portable one; an input that is
+// missing is a missing file, an output's missing path a missing folder; a cause of another kind has none.
+TEST(ErrorWords, GoByTheCauseWhateverItsCategory) {
+    EXPECT_EQ(motivo_errore(std::error_code(ENOSPC, std::system_category())), "disco pieno");
+    EXPECT_EQ(motivo_errore(std::make_error_code(std::errc::no_space_on_device)), "disco pieno");
+    EXPECT_EQ(motivo_errore(std::make_error_code(std::errc::no_such_file_or_directory)), "file inesistente");
+    EXPECT_EQ(motivo_errore(std::make_error_code(std::errc::no_such_file_or_directory), true),
+              "cartella inesistente");
+    EXPECT_EQ(motivo_errore(std::make_error_code(std::errc::not_a_directory)), "");
+    EXPECT_EQ(motivo_errore(unexplained_failure()), "");
+    EXPECT_EQ(motivo_errore(std::error_code()), "");
+    // Same number, another category: not the system's disk-full.
+    EXPECT_EQ(motivo_errore(std::error_code(ENOSPC, std::future_category())), "");
 }
 
 // An input that keeps answering "nothing yet" before each block is waited for, not taken as ended or broken.

@@ -1,7 +1,6 @@
 #include "tests/support/memory_files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace lurendo::test {
@@ -10,7 +9,7 @@ class MemoryFiles::Input final : public InputFile {
   public:
     Input(std::string bytes, size_t block) : bytes_(std::move(bytes)), block_(block) {}
 
-    long read(char* buffer, size_t capacity) override {
+    long read(char* buffer, size_t capacity, std::error_code&) override {
         const size_t n = std::min({capacity, block_, bytes_.size() - offset_});
         std::memcpy(buffer, bytes_.data() + offset_, n);
         offset_ += n;
@@ -29,30 +28,30 @@ class MemoryFiles::Output final : public OutputFile {
 
     // Looked up on every write: once the run has removed its temporary, writes go nowhere, as to an
     // unlinked file.
-    bool write(const char* data, size_t size) override {
+    std::error_code write(const char* data, size_t size) override {
         const auto file = owner_.files.find(path_);
         if (file != owner_.files.end())
             file->second.append(data, size);
-        return true;
+        return {};
     }
-    bool close() override { return true; }
+    std::error_code close() override { return {}; }
 
   private:
     MemoryFiles& owner_;
     const std::string path_;
 };
 
-std::unique_ptr<InputFile> MemoryFiles::open_input(const std::string& path) {
+std::unique_ptr<InputFile> MemoryFiles::open_input(const std::string& path, std::error_code& error) {
     const auto file = files.find(path);
     if (file == files.end()) {
-        errno = ENOENT;
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
         return nullptr;
     }
     return std::make_unique<Input>(file->second, std::max<size_t>(read_block, 1));
 }
 
 std::unique_ptr<OutputFile> MemoryFiles::create_temporary_beside(const std::string& final_path,
-                                                                 std::string& temp_path) {
+                                                                 std::string& temp_path, std::error_code&) {
     do {
         temp_path = final_path + "." + std::to_string(temporaries_made_++) + ".tmp";
     } while (files.contains(temp_path));
@@ -60,16 +59,14 @@ std::unique_ptr<OutputFile> MemoryFiles::create_temporary_beside(const std::stri
     return std::make_unique<Output>(*this, temp_path);
 }
 
-bool MemoryFiles::replace(const std::string& from, const std::string& to) {
+std::error_code MemoryFiles::replace(const std::string& from, const std::string& to) {
     const auto file = files.find(from);
-    if (file == files.end()) {
-        errno = ENOENT;
-        return false;
-    }
+    if (file == files.end())
+        return std::make_error_code(std::errc::no_such_file_or_directory);
     std::string bytes = std::move(file->second);
     files.erase(file);
     files[to] = std::move(bytes);
-    return true;
+    return {};
 }
 
 }  // namespace lurendo::test

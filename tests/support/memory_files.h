@@ -21,11 +21,11 @@ class MemoryFiles final : public FileSystem {
     size_t read_block = std::numeric_limits<size_t>::max();
 
     // An input reads the bytes the file held when it was opened; a missing path fails with ENOENT.
-    std::unique_ptr<InputFile> open_input(const std::string& path) override;
+    std::unique_ptr<InputFile> open_input(const std::string& path, std::error_code& error) override;
     // Named "<final_path>.<n>.tmp"; its bytes land in `files` as they are written.
-    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path,
-                                                        std::string& temp_path) override;
-    bool replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<OutputFile> create_temporary_beside(const std::string& final_path, std::string& temp_path,
+                                                        std::error_code& error) override;
+    std::error_code replace(const std::string& from, const std::string& to) override;
     void remove(const std::string& path) override { files.erase(path); }
 
   private:
