@@ -40,9 +40,9 @@ bool overlap(const C& x, const C& y) {
 }
 
 template <typename M, typename E>
-void keep_best(std::optional<M>& best, double speed, const E& ends) {
+void keep_best(std::optional<M>& best, double speed, const E& make_ends) {
     if (!best || speed > best->velocita)
-        best = M{speed, ends};  // an equal speed ending later does not replace the earlier run
+        best = M{speed, make_ends()};  // an equal speed ending later does not replace the earlier run
 }
 
 std::optional<double> speed_of(const auto& best) {
@@ -116,7 +116,7 @@ void CalcoloVelocita::advance(FinestraTempo& w) {
             const double inside =
                 before.spazio + (last.spazio - before.spazio) / leg_seconds * (to - before.tempo);
             consider(w, (inside - start.spazio) / w.durata * kKmhPerMs, start.tempo, to,
-                     ends(w.prossimo, end, w.prossimo, 0, w.durata));
+                     [&] { return ends(w.prossimo, end, w.prossimo, 0, w.durata); });
         }
     }
     // The window ending at the newest point. Its start lies in the leg after w.inizio, or on w.inizio.
@@ -131,22 +131,24 @@ void CalcoloVelocita::advance(FinestraTempo& w) {
         const double seconds = last.tempo - first.tempo;
         if (seconds > 0)
             consider(w, (last.spazio - first.spazio) / seconds * kKmhPerMs, first.tempo, last.tempo,
-                     ends(w.inizio, end, end, seconds, 0));
+                     [&] { return ends(w.inizio, end, end, seconds, 0); });
         return;
     }
     const Punto& next = at(w.inizio + 1);
     const double outside = (next.spazio - first.spazio) / (next.tempo - first.tempo) * cut;
     consider(w, (last.spazio - first.spazio - outside) / w.durata * kKmhPerMs, from, last.tempo,
-             ends(w.inizio, end, end, w.durata, 0));
+             [&] { return ends(w.inizio, end, end, w.durata, 0); });
 }
 
 // A window of `w` from `from` to `to` s of the current run at `speed` km/h.
-void CalcoloVelocita::consider(FinestraTempo& w, double speed, double from, double to, const Estremi& e) {
-    keep_best(w.migliore, speed, e);
+template <typename MakeEnds>
+void CalcoloVelocita::consider(FinestraTempo& w, double speed, double from, double to,
+                               const MakeEnds& make_ends) {
+    keep_best(w.migliore, speed, make_ends);
     // A window no faster than the slowest of the disjoint windows kept at the last pruning ends no earlier
     // than all of them, so those rule it out: it is not kept at all.
     if (w.durata == 10 && !(pruning_floor_ && speed <= *pruning_floor_)) {
-        candidates_.push_back({speed, run_offset_ + from, run_offset_ + to, e});
+        candidates_.push_back({speed, run_offset_ + from, run_offset_ + to, make_ends()});
         if (candidates_.size() > 2 * pruned_size_ + 64)
             prune_candidates();
     }
@@ -164,7 +166,7 @@ void CalcoloVelocita::advance(Finestra& w) {
     if (seconds <= 0)
         return;
     keep_best(w.migliore, (last.spazio - at(w.inizio).spazio) / seconds * kKmhPerMs,
-              ends(w.inizio, end, end, seconds, 0));
+              [&] { return ends(w.inizio, end, end, seconds, 0); });
 }
 
 // Pairs of points 250 to 500 m apart along the track whose ends lie within 50 m of each other.
@@ -201,7 +203,7 @@ void CalcoloVelocita::alpha() {
             floor > kAlphaGate ? floor : distanza_km(it->posizione, last.posizione) * kMetresPerKm;
         if (gap <= kAlphaGate) {
             const auto start = base_ + static_cast<uint64_t>(it - points_.cbegin()) - head_;
-            keep_best(alpha_, speed, ends(start, last_index, last_index, seconds, 0));
+            keep_best(alpha_, speed, [&] { return ends(start, last_index, last_index, seconds, 0); });
             ++it;
             continue;
         }

@@ -100,7 +100,9 @@ class CalcoloVelocita {
     const Punto& at(uint64_t index) const { return points_[head_ + (index - base_)]; }
     size_t live() const { return points_.size() - head_; }
     void advance(FinestraTempo& window);
-    void consider(FinestraTempo& window, double speed, double from, double to, const Estremi& ends);
+    // `make_ends` gives the window's Estremi, made only for a window that is kept.
+    template <typename MakeEnds>
+    void consider(FinestraTempo& window, double speed, double from, double to, const MakeEnds& make_ends);
     // The run from the point at absolute index `from` to the one at `to`, its times `before` s before the
     // time of `anchor` (one of the two) and `after` s after it.
     Estremi ends(uint64_t from, uint64_t to, uint64_t anchor, double before, double after) const {
