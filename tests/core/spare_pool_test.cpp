@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -40,6 +41,7 @@ TEST(SparePool, BetweenTwoThreadsNoPieceIsLostOrDoubledAndItsContentArrives) {
     SparePool<int64_t, 4> pool;
     std::vector<int> fate(kPieces, 0);  // 1 refused, 2 taken, 3 left: each written by one thread only
     std::atomic<bool> giving = true;
+    std::atomic<int> taken_so_far = 0;
     std::jthread taker([&] {
         const auto take_one = [&] {
             int64_t* piece = pool.take();
@@ -49,6 +51,7 @@ TEST(SparePool, BetweenTwoThreadsNoPieceIsLostOrDoubledAndItsContentArrives) {
             EXPECT_EQ(*piece, static_cast<int64_t>(index) * 3 + 1) << "the giver's write did not arrive";
             EXPECT_EQ(fate[index], 0) << "piece " << index << " taken twice";
             fate[index] = 2;
+            ++taken_so_far;
             return true;
         };
         while (giving.load())
@@ -60,6 +63,10 @@ TEST(SparePool, BetweenTwoThreadsNoPieceIsLostOrDoubledAndItsContentArrives) {
         if (!pool.give(&pieces[static_cast<size_t>(i)]))
             refused.push_back(i);
     }
+    // The taker may not have run yet: the pool, full by now, waits for it a while before the test ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (taken_so_far.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
     giving = false;
     taker.join();
     for (const int i : refused) {
