@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "repair/read/coordinates.h"
 #include "repair/filter/filter.h"
+#include "repair/read/coordinates.h"
 #include "repair/repair_run.h"
 #include "run/statistics_pass.h"
 #include "stats/leg.h"
@@ -24,13 +24,14 @@ using namespace lurendo;
 using namespace lurendo::stats;
 
 // The legs and totals as the statistics pass makes them, without the speed results and the profile.
-stats::Totali totals_only(const PointStore& store) {
+stats::Totali totals_only(PointStore& store) {
     stats::Totali totali;
     int64_t ready = store.available(1);
     if (ready < 1)
         return totali;
     const auto trig = [&](int64_t i) {
-        return punto_radianti(static_cast<double>(store.lat_punto(i)), static_cast<double>(store.lon_punto(i)));
+        return punto_radianti(static_cast<double>(store.lat_punto(i)),
+                              static_cast<double>(store.lon_punto(i)));
     };
     const auto degrees = [](int64_t units) { return static_cast<double>(units) / kNanoDegrees; };
     PuntoRadianti previous = trig(1);
@@ -65,13 +66,13 @@ struct Times {
 
 // Times one repair whose work on the points is `work`; returns the total time, which both passes must agree
 // on.
-double timed(const std::string& in, const std::string& out,
-             const std::function<double(const PointStore&)>& work, Times& times) {
+double timed(const std::string& in, const std::string& out, const std::function<double(PointStore&)>& work,
+             Times& times) {
     double tempo_tot = 0;
     const double cpu_start = cpu_seconds();
     const auto start = std::chrono::steady_clock::now();
     const Riparazione r =
-        ripara(in, out, {}, system_file_system(), [&](const PointStore& store) { tempo_tot = work(store); });
+        ripara(in, out, {}, system_file_system(), [&](PointStore& store) { tempo_tot = work(store); });
     times.wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     times.cpu.push_back(cpu_seconds() - cpu_start);
     if (r.esito != EsitoRiparazione::Eseguito) {
@@ -92,10 +93,9 @@ int main(int argc, char** argv) {
     Times with, without;
     for (int i = 0; i < runs; ++i) {
         const double a = timed(
-            argv[1], argv[2], [](const PointStore& s) { return passo_statistiche(s).totali.tempo_tot; },
-            with);
+            argv[1], argv[2], [](PointStore& s) { return passo_statistiche(s).totali.tempo_tot; }, with);
         const double b = timed(
-            argv[1], argv[2], [](const PointStore& s) { return totals_only(s).tempo_tot; }, without);
+            argv[1], argv[2], [](PointStore& s) { return totals_only(s).tempo_tot; }, without);
         if (a != b) {
             std::fprintf(stderr, "the two passes disagree on the total time\n");
             return 1;

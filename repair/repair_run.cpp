@@ -5,7 +5,7 @@
 #include <thread>
 #include <utility>
 
-#include "common/threads.h"
+#include "common/threads/threads.h"
 #include "repair/point_pipeline.h"
 #include "repair/read/block_assembler.h"
 #include "repair/read/line_reader.h"
@@ -26,8 +26,7 @@ constexpr size_t kReadBlock = 1 << 20;
 // store is closed when this is destroyed.
 class Alongside {
   public:
-    Alongside(const std::function<void(const PointStore&)>& work, PointStore& store)
-        : work_(work), store_(store) {}
+    Alongside(const std::function<void(PointStore&)>& work, PointStore& store) : work_(work), store_(store) {}
     ~Alongside() { finish(false); }
     Alongside(const Alongside&) = delete;
     Alongside& operator=(const Alongside&) = delete;
@@ -58,7 +57,7 @@ class Alongside {
     }
 
   private:
-    const std::function<void(const PointStore&)>& work_;
+    const std::function<void(PointStore&)>& work_;
     PointStore& store_;
     HelperThread thread_;
     std::exception_ptr failure_;
@@ -88,7 +87,7 @@ class TemporaryGuard {
 
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
                    const RepairCallbacks& callbacks, FileSystem& files,
-                   const std::function<void(const PointStore&)>& alongside) {
+                   const std::function<void(PointStore&)>& alongside) {
     Riparazione result;
     std::error_code open_error;
     std::unique_ptr<InputFile> input = files.open_input(input_path, open_error);

@@ -48,6 +48,6 @@ struct Riparazione {
 // `ripara` does.
 Riparazione ripara(const std::string& input_path, const std::string& output_path,
                    const RepairCallbacks& callbacks, FileSystem& files,
-                   const std::function<void(const PointStore&)>& alongside = {});
+                   const std::function<void(PointStore&)>& alongside = {});
 
 }  // namespace lurendo

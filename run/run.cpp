@@ -56,7 +56,7 @@ RisultatoEsecuzione esegui(const std::string& ingresso, const std::string& uscit
         Statistiche statistiche;
         const Riparazione riparazione =
             ripara(ingresso, uscita, {callbacks.avanzamento, callbacks.annullato}, files,
-                   [&](const PointStore& store) { statistiche = passo_statistiche(store, true); });
+                   [&](PointStore& store) { statistiche = passo_statistiche(store, true); });
         return risultato_esecuzione(riparazione, ingresso, uscita, statistiche);
     } catch (const std::bad_alloc&) {
         return risultato_senza_memoria(ingresso, uscita);

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <map>
 
-#include "repair/read/coordinates.h"
 #include "repair/filter/filter.h"
+#include "repair/read/coordinates.h"
 #include "run/stats_results.h"
 #include "stats/leg.h"
 
@@ -113,12 +113,13 @@ double seconds_of_day(const OraDelGiorno& ora) {
 }
 
 // Points are given back in batches: the store frees a chunk only once every point in it has been passed,
-// so asking at every point would do nothing nearly every time.
+// so asking at every point would do nothing nearly every time. Giving back takes no lock: only this reader
+// frees chunks, and only chunks the writer has finished with.
 constexpr int64_t kGiveBackEvery = 4096;
 
 }  // namespace
 
-Statistiche passo_statistiche(const PointStore& store, bool libera) {
+Statistiche passo_statistiche(PointStore& store, bool libera) {
     Statistiche result;
     // The store may still be filling on another thread: read only as far as it is published.
     int64_t ready = store.available(1);

@@ -23,10 +23,10 @@ struct Statistiche {
 // no speed result spans it. A leg faster than 150 km/h is a spike: it counts in the totals, but no speed
 // result spans it either and the profile marks it. The totals, the planing share and the profile take each
 // leg's speed from the positions; the speed results take the device's speed at the leg's end point where it
-// has one. The store
-// may still be filling on another thread; the pass ends when it is closed.
+// has one. The store may still be filling on another thread: the pass is then its reader, waits for the
+// points as they are published and ends when the store is closed.
 // `libera`: the pass gives the points it has passed back to the store as it goes (see
 // PointStore::release_before), so that a long run needs bounded memory; the store then no longer holds them.
-Statistiche passo_statistiche(const PointStore& store, bool libera = false);
+Statistiche passo_statistiche(PointStore& store, bool libera = false);
 
 }  // namespace lurendo

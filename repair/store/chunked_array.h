@@ -7,12 +7,12 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <bit>
 #include <cstddef>
 #include <memory>
 #include <type_traits>
 
+#include "common/threads/spare_pool.h"
 #include "repair/store/large_memory.h"
 
 namespace lurendo {
@@ -78,34 +78,17 @@ class ChunkedArray {
     Chunk& slot(size_t k) { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
     const Chunk& slot(size_t k) const { return k < first_.size() ? first_[k] : rest_[k - first_.size()]; }
     const T* chunk(int k) const { return static_cast<const T*>(slot(static_cast<size_t>(k)).get()); }
-    // Only full-size chunks come back as spares. Each spare place passes a chunk between the two threads
-    // by one atomic exchange, so neither ever waits for the other. The spares live apart from the array,
-    // which a finished run may move.
+    // Only full-size chunks come back as spares. The spares live apart from the array, which a finished run
+    // may move, and are freed with it.
     struct Spares {
-        std::array<std::atomic<void*>, 4> chunks{};
+        SparePool<void, 4> pool;
         ~Spares() {
-            for (std::atomic<void*>& spare : chunks)
-                release_large(spare.load());
+            while (void* spare = pool.take())
+                release_large(spare);
         }
     };
-    bool keep_spare(void* chunk) {
-        for (std::atomic<void*>& spare : spares_->chunks) {
-            void* empty = nullptr;
-            if (spare.compare_exchange_strong(empty, chunk, std::memory_order_release,
-                                              std::memory_order_relaxed))
-                return true;
-        }
-        return false;
-    }
-    void* take_spare() {
-        for (std::atomic<void*>& spare : spares_->chunks) {
-            if (spare.load(std::memory_order_relaxed) != nullptr) {
-                if (void* chunk = spare.exchange(nullptr, std::memory_order_acquire))
-                    return chunk;
-            }
-        }
-        return nullptr;
-    }
+    bool keep_spare(void* chunk) { return spares_->pool.give(chunk); }
+    void* take_spare() { return spares_->pool.take(); }
     void add_chunk() {
         if (chunks_used_ == first_.size() && !rest_) {
             rest_ = std::make_unique<Chunk[]>(kMaxChunks - first_.size());

@@ -1,5 +1,6 @@
 #include "repair/store/point_store.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace lurendo {
@@ -15,7 +16,7 @@ void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
 
 void PointStore::share() {
     if (!sharing_)
-        sharing_ = std::make_unique<HandOff<int64_t>>(kMaxAhead / kPublishEvery);
+        sharing_ = std::make_unique<PublishedCount>(kMaxAhead);
     publish(false);
 }
 
@@ -26,31 +27,31 @@ void PointStore::close() {
 
 void PointStore::publish(bool closing) {
     // A reader that has stopped takes nothing more; the points are still stored for later.
-    sharing_->push(n_punti());
     if (closing) {
-        sharing_->close();
+        sharing_->close(n_punti());
         closed_ = true;
+    } else {
+        sharing_->publish(n_punti());
     }
 }
 
-void PointStore::release_before(int64_t index) const {
+void PointStore::release_before(int64_t index) {
     if (sharing_)
         points_.release_before(static_cast<size_t>(index - 1));
 }
 
-void PointStore::reader_stopped() const {
+void PointStore::reader_stopped() {
     if (sharing_)
-        sharing_->consumer_gone();
+        sharing_->consumer_stopped();
 }
 
-int64_t PointStore::available(int64_t at_least) const {
+int64_t PointStore::available(int64_t at_least) {
     if (!sharing_)
         return n_punti();
-    while (published_ < at_least) {
-        const std::optional<int64_t> published = sharing_->pop();
-        if (!published)
-            break;
-        published_ = *published;
+    if (published_ < at_least) {
+        sharing_->consumed(at_least - 1);
+        const int64_t batch_end = (at_least + kPublishEvery - 1) / kPublishEvery * kPublishEvery;
+        published_ = std::min(sharing_->wait_for(at_least), batch_end);
     }
     return published_;
 }

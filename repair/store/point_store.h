@@ -6,10 +6,10 @@
 #include <memory>
 #include <optional>
 
-#include "common/hand_off.h"
+#include "common/threads/published_count.h"
 #include "common/time_of_day.h"
-#include "repair/store/chunked_array.h"
 #include "repair/read/track_point.h"
+#include "repair/store/chunked_array.h"
 
 namespace lurendo {
 
@@ -54,18 +54,19 @@ class PointStore {
     void share();
     // No more points come: all of them are published, and readers stop waiting.
     void close();
-    // The number of points a reader may read: for a shared store that is still filling, it first waits
-    // until at least `at_least` are published or the store is closed. For a store that is not shared, simply
-    // n_punti().
-    int64_t available(int64_t at_least) const;
 
+    // The reader's side. The number of points it may read: for a shared store that is still filling, it
+    // first waits until at least `at_least` are published or the store is closed. The reader is told a
+    // batch at a time, and each time tells the writer how far it has come, so a writer waiting to run on
+    // goes on while the reader reads the batch. For a store that is not shared, simply n_punti().
+    int64_t available(int64_t at_least);
     // The reader of a shared store is done with the points before `index` and will never read them again:
-    // their memory goes back. The writer waits whenever it is kMaxAhead points ahead of what the reader has
-    // taken, so a reader that gives points back holds a long track in bounded memory. Without any call the
-    // store keeps every point.
-    void release_before(int64_t index) const;
+    // their memory goes back. The writer waits whenever it is kMaxAhead points ahead of the reader, so a
+    // reader that gives points back holds a long track in bounded memory. Without any call the store keeps
+    // every point.
+    void release_before(int64_t index);
     // The reader has stopped, for good or by a failure: the writer never waits for it again.
-    void reader_stopped() const;
+    void reader_stopped();
 
   private:
     // 40 bytes: the time of day is kept flat so that it packs with the flags. No default values: every
@@ -90,15 +91,13 @@ class PointStore {
     void publish(bool closing);
 
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
-    // Mutable for release_before: giving memory back changes nothing a reader can see.
-    mutable ChunkedArray<Punto> points_;
+    ChunkedArray<Punto> points_;
     bool jump_pending_ = false;
-    // A shared store hands the reader the number of points published, batch by batch; at most
-    // kMaxAhead / kPublishEvery batches wait, so the writer never runs more than kMaxAhead points ahead.
-    std::unique_ptr<HandOff<int64_t>> sharing_;
-    bool closed_ = false;  // the writer's side: the last count is handed on
+    // A shared store tells the reader how many points are published, batch by batch.
+    std::unique_ptr<PublishedCount> sharing_;
+    bool closed_ = false;  // the writer's side: the last count is published
     // The reader's side, apart from what the writer changes at every point: as far as it has been told.
-    alignas(ChunkedArray<Punto>::kCacheLine) mutable int64_t published_ = 0;
+    alignas(ChunkedArray<Punto>::kCacheLine) int64_t published_ = 0;
 };
 
 }  // namespace lurendo

@@ -1,19 +1,16 @@
 // The repaired document on its way to the file: lines and point entries go straight into a large buffer;
-// full buffers are written by a second thread, started with the first of them, while the run goes on. Every
-// block but the last is a whole number of pages in page-aligned memory, so the file may write it past its
-// cache.
+// full buffers go to the block writer, which puts them into the file while the run goes on. Every block but
+// the last is a whole number of pages in page-aligned memory, so the file may write it past its cache.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string_view>
 #include <system_error>
 
-#include "common/hand_off.h"
-#include "common/threads.h"
 #include "repair/files/file_io.h"
-#include "repair/write/page_buffer.h"
 #include "repair/read/track_point.h"
+#include "repair/write/block_writer.h"
+#include "repair/write/page_buffer.h"
 
 namespace lurendo {
 
@@ -35,7 +32,7 @@ class OutputWriter {
     // failed write nothing more is written; `error()` then holds its cause (none when unknown).
     bool finish();
     // Stops writing and waits for the writing thread; the file is left as it is.
-    void abandon();
+    void abandon() { blocks_.abandon(); }
     std::error_code error() const { return error_; }
 
   private:
@@ -47,7 +44,6 @@ class OutputWriter {
     // `last`: the whole buffer goes; otherwise its whole pages, and the rest starts the next buffer.
     void hand_over(bool last);
     void take_write_failure();
-    void write_loop(StopToken stop);
 
     static constexpr size_t kWriteBlock = 1 << 20;
 
@@ -56,13 +52,7 @@ class OutputWriter {
     bool failed_ = false;
     std::error_code error_;
 
-    // Full buffers go to the writing thread, which gives them back empty for reuse: one waits while
-    // another is written and a third is filled.
-    HandOff<PageBuffer> full_{1};
-    HandOff<PageBuffer> emptied_{3};
-    std::atomic<bool> write_failed_ = false;
-    std::error_code write_error_;  // set by the writing thread before `write_failed_`
-    HelperThread writer_;          // last: it stops before anything it uses goes
+    BlockWriter blocks_{file_.get()};  // last: it stops before the file goes
 };
 
 }  // namespace lurendo

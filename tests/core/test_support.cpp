@@ -95,9 +95,8 @@ RunCapture run_paths(const std::string& input_path, const std::string& output_pa
     callbacks.avanzamento = [&](int64_t righe) { capture.statuses.push_back(testo_avanzamento(righe)); };
     callbacks.annullato = cancelled;
     Statistiche statistiche;
-    Riparazione riparazione = ripara(input_path, output_path, callbacks, files, [&](const PointStore& store) {
-        statistiche = passo_statistiche(store);
-    });
+    Riparazione riparazione = ripara(input_path, output_path, callbacks, files,
+                                     [&](PointStore& store) { statistiche = passo_statistiche(store); });
     capture.report = risultato_esecuzione(riparazione, input_path, output_path, statistiche);
     capture.statuses.push_back(testo_stato(capture.report));
     capture.store = std::move(riparazione.store);

@@ -1,23 +1,25 @@
-// The one way the threads of a run pass work to each other: a bounded queue between one producing and one
-// consuming thread. A full queue makes the producer wait, which bounds how far it runs ahead; an empty one
-// makes the consumer wait. Either side can end the exchange without leaving the other waiting.
+// A bounded queue of items between one producing and one consuming thread. A full queue makes the producer
+// wait, which bounds how far it runs ahead; an empty one makes the consumer wait. Either side can end the
+// exchange without leaving the other waiting. Its places are made with the queue, so pushing never
+// allocates: a thread that only gives back what it was given cannot fail for want of memory.
 #pragma once
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
 
-#include "common/threads.h"
+#include "common/threads/threads.h"
 
 namespace lurendo {
 
 template <typename T>
 class HandOff {
   public:
-    explicit HandOff(size_t capacity) : capacity_(capacity) {}
+    explicit HandOff(size_t capacity)
+        : capacity_(capacity), places_(std::make_unique<std::optional<T>[]>(capacity)) {}
     HandOff(const HandOff&) = delete;
     HandOff& operator=(const HandOff&) = delete;
 
@@ -25,10 +27,11 @@ class HandOff {
     bool push(T item) {
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return items_.size() < capacity_ || consumer_gone_; });
+            changed_.wait(lock, [&] { return count_ < capacity_ || consumer_gone_; });
             if (consumer_gone_)
                 return false;
-            items_.push_back(std::move(item));
+            places_[(first_ + count_) % capacity_].emplace(std::move(item));
+            ++count_;
         }
         changed_.notify_all();
         return true;
@@ -40,24 +43,13 @@ class HandOff {
         std::optional<T> item;
         {
             std::unique_lock lock(mutex_);
-            if (!wait_for_item(lock, stop) || items_.empty())
+            if (!wait_for_item(lock, stop) || count_ == 0)
                 return std::nullopt;
-            item.emplace(std::move(items_.front()));
-            items_.pop_front();
-        }
-        changed_.notify_all();
-        return item;
-    }
-
-    // The next item if one is waiting, without waiting for it.
-    std::optional<T> try_pop() {
-        std::optional<T> item;
-        {
-            const std::lock_guard lock(mutex_);
-            if (items_.empty())
-                return std::nullopt;
-            item.emplace(std::move(items_.front()));
-            items_.pop_front();
+            std::optional<T>& place = places_[first_];
+            item.emplace(std::move(*place));
+            place.reset();
+            first_ = (first_ + 1) % capacity_;
+            --count_;
         }
         changed_.notify_all();
         return item;
@@ -70,7 +62,7 @@ class HandOff {
 
   private:
     bool wait_for_item(std::unique_lock<std::mutex>& lock, const StopToken& stop) {
-        const auto ready = [&] { return !items_.empty() || closed_; };
+        const auto ready = [&] { return count_ > 0 || closed_; };
 #if defined(__cpp_lib_jthread)
         return changed_.wait(lock, stop, ready);
 #else
@@ -88,8 +80,10 @@ class HandOff {
 
     const size_t capacity_;
     std::mutex mutex_;
-    std::condition_variable_any changed_;  // the _any kind waits on a stop_token as well
-    std::deque<T> items_;
+    std::condition_variable_any changed_;         // the _any kind waits on a stop_token as well
+    std::unique_ptr<std::optional<T>[]> places_;  // a ring: count_ items from first_ on
+    size_t first_ = 0;
+    size_t count_ = 0;
     bool closed_ = false;
     bool consumer_gone_ = false;
 };
