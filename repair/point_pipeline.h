@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <optional>
 
-#include "repair/read/block_assembler.h"
 #include "repair/filter/filter.h"
-#include "repair/write/output_writer.h"
-#include "repair/store/point_store.h"
+#include "repair/read/block_assembler.h"
 #include "repair/read/point_text.h"
 #include "repair/read/track_point.h"
+#include "repair/store/point_store.h"
+#include "repair/write/output_writer.h"
 
 namespace lurendo {
 

@@ -206,7 +206,8 @@ TEST_F(WindowLayout, LongTextsStayInsideTheirLabels) {
         distance->setText(figure);
         adatta_larghezza(distance);
         EXPECT_LE(distance->fontMetrics().horizontalAdvance(distance->text()), distance->width()) << figure;
-        EXPECT_LT(distance->heightForWidth(distance->width()), 2 * distance->fontMetrics().height()) << figure;
+        EXPECT_LT(distance->heightForWidth(distance->width()), 2 * distance->fontMetrics().height())
+            << figure;
     }
     distance->setText("1 km");
     adatta_larghezza(distance);

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "bench/track_generator.h"
+#include "repair/point_pipeline.h"
 #include "repair/read/block_assembler.h"
 #include "repair/read/line_reader.h"
-#include "repair/write/output_writer.h"
-#include "repair/point_pipeline.h"
-#include "repair/store/point_store.h"
 #include "repair/read/track_point.h"
+#include "repair/store/point_store.h"
+#include "repair/write/output_writer.h"
 #include "test_support.h"
 
 namespace lurendo {
