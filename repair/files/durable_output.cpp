@@ -9,16 +9,13 @@
 #include <cstdint>
 #include <utility>
 
+#include "repair/files/last_error.h"
 #include "repair/files/paths.h"
 #include "repair/files/stream_output.h"
 
 namespace lurendo {
 
 namespace {
-
-std::error_code last_error() {
-    return {errno, std::system_category()};
-}
 
 #ifdef O_TMPFILE
 // Gives the unnamed file `fd` the name `path`. Through /proc any user may do it; the direct way needs

@@ -5,15 +5,12 @@
 #include <cerrno>
 
 #include "repair/files/file_io.h"
+#include "repair/files/last_error.h"
 #include "repair/files/paths.h"
 
 namespace lurendo {
 
 namespace {
-
-std::error_code last_error() {
-    return {errno, std::system_category()};
-}
 
 // Puts the entries of folder `dir` on the disk. File systems with nothing to sync for a folder say EINVAL.
 std::error_code sync_folder(const std::string& dir) {

@@ -1,4 +1,5 @@
 #include "repair/files/input_file.h"
+#include "repair/files/last_error.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -27,7 +28,7 @@ class PosixInput final : public InputFile {
             if (n >= 0)
                 return static_cast<long>(n);
             if (errno != EINTR) {
-                error = std::error_code(errno, std::system_category());
+                error = last_error();
                 return kError;
             }
         }
@@ -44,7 +45,7 @@ std::unique_ptr<InputFile> open_machine_input(const std::string& path, std::erro
     // Non-blocking open so a FIFO without a writer cannot hang the open itself.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        error = std::error_code(errno, std::system_category());
+        error = last_error();
         return nullptr;
     }
     struct stat st {};

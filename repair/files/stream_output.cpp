@@ -1,4 +1,5 @@
 #include "repair/files/stream_output.h"
+#include "repair/files/last_error.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,10 +10,6 @@
 namespace lurendo {
 
 namespace {
-
-std::error_code last_error() {
-    return {errno, std::system_category()};
-}
 
 class StreamOutput final : public OutputFile {
   public:

@@ -11,27 +11,19 @@ void PointStore::elaboro_stringa2(const PuntoLetto& punto) {
                        punto.ora.minuti, punto.ora.leggibile, jump_pending_});
     jump_pending_ = false;
     if (sharing_ && n_punti() % kPublishEvery == 0)
-        publish(false);
+        sharing_->publish(n_punti());
 }
 
 void PointStore::share() {
     if (!sharing_)
         sharing_ = std::make_unique<PublishedCount>(kMaxAhead);
-    publish(false);
+    sharing_->publish(n_punti());
 }
 
 void PointStore::close() {
-    if (sharing_ && !closed_)
-        publish(true);
-}
-
-void PointStore::publish(bool closing) {
-    // A reader that has stopped takes nothing more; the points are still stored for later.
-    if (closing) {
+    if (sharing_ && !closed_) {
         sharing_->close(n_punti());
         closed_ = true;
-    } else {
-        sharing_->publish(n_punti());
     }
 }
 

@@ -88,7 +88,6 @@ class PointStore {
     static constexpr int64_t kMaxAhead = 1 << 18;
     // Points are published this many at a time: waking the reader for each would cost more than reading.
     static constexpr int64_t kPublishEvery = 4096;
-    void publish(bool closing);
 
     const Punto& at(int64_t i) const { return points_[static_cast<size_t>(i - 1)]; }
     ChunkedArray<Punto> points_;
